@@ -307,7 +307,8 @@ public:
     Brush* SelectObject(Brush* brush);
     Font* SelectObject(Font* font);
     // Selects a bitmap into a memory DC: drawing goes to it. Returns the
-    // previously selected bitmap (nullptr for the initial one).
+    // previously selected bitmap; for a fresh memory DC that is a shared 1 x 1
+    // stock bitmap, and selecting it back leaves the DC drawing on nothing.
     Bitmap* SelectObject(Bitmap* bitmap);
     // Selects WHITE_BRUSH ... NULL_PEN; returns FALSE for an unknown index.
     BOOL SelectStockObject(int index);

@@ -281,7 +281,7 @@ public:
     // not exist (or when sends nest too deeply).
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     // Dispatches a message to the handlers: WM_COMMAND -> OnCommand,
-    // WM_SIZE -> OnSize, WM_CLOSE -> OnClose, anything else -> OnMessage.
+    // WM_CLOSE -> OnClose, anything else -> OnMessage.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
     // ---- handlers (the base versions are the default handling) ----------------
@@ -346,9 +346,11 @@ public:
     virtual void OnChar(UINT ch, UINT repeat, UINT flags) { (void)ch, (void)repeat, (void)flags; }
     virtual void OnSetFocus(Window* oldFocus) { (void)oldFocus; }
     virtual void OnKillFocus(Window* newFocus) { (void)newFocus; }
-    // A command (menu choice). Non-zero when handled. Default: passes it to
-    // the parent.
-    virtual BOOL OnCommand(UINT id, LPARAM lParam);
+    // A command (menu choice). Non-zero when handled. Default: not handled.
+    virtual BOOL OnCommand(UINT id, LPARAM lParam) {
+        (void)id, (void)lParam;
+        return FALSE;
+    }
     virtual void OnClose() { DestroyWindow(); }
     // Every other message, private ones included. Default: 0.
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -362,9 +364,8 @@ public:
 private:
     friend class WindowManager;
 
-    void Attach(WindowManager* manager, Window* parent);
     void ComputeClient();
-    Rect ClientInWindow() const;  // client rectangle in window coordinates
+    void Teardown();
 
     WindowManager* manager_ = nullptr;
     Window* parent_ = nullptr;
@@ -377,6 +378,7 @@ private:
     HCURSOR classCursor_ = nullptr;
     std::uint64_t serial_ = 0;
     int frame_ = 0;  // band width applied to the client area
+    bool destroying_ = false;
 };
 
 // Process-wide key state, as the classic GetKeyState: bit 0x8000 set while
@@ -482,23 +484,23 @@ private:
     void Unregister(Window* w);
     void OnWindowDestroyed(Window* w);
     void InvalidateWindowRect(Window* w, const Rect& clientRect, bool erase);
-    void InvalidateRootRect(const Rect& rootRect);
-    Rect RootRectOfWindow(const Window* w) const;     // whole window in root pixels
-    Rect RootRectOfClient(const Window* w) const;     // client area in root pixels
+    void InvalidateRootRect(const Rect& rootRect, bool erase);
+    Rect RootRectOfWindow(const Window* w) const;  // whole window in root pixels
+    Rect RootRectOfClient(const Window* w) const;  // client area in root pixels
     Rect VisibleRootClip(const Window* w, bool client) const;
     Point ClientOriginInRoot(const Window* w) const;
-    void PaintWindow(Window* w, Rect* changed);
+    void PaintTree(Window* w, Rect* painted, Rect* changed);
     std::unique_ptr<DC> MakeWindowDC(const Window* w, bool client);
-    void SetCaptureTo(Window* w);
+    Window* SetCaptureTo(Window* w);
     void ReleaseCaptureInternal();
     void StartSizing(Window* w, UINT hitTest, Point screenPoint);
     void SizingMove(Point screenPoint);
     void EndSizing(bool cancel);
-    void UpdateCursor(Point rootPoint, UINT message);
+    void UpdateCursor(Window* w, UINT hitTest, UINT message);
     void Post(Window* w, UINT message, WPARAM wParam, LPARAM lParam);
     Point ToScreen(Point rootPoint) const;
-    void FocusChanged(Window* w);
     UINT MouseFlags(UINT keys) const;
+    void Button(MouseButton button, Point point, UINT keys, std::uint32_t time, bool down);
 
     WindowHost* host_;
     std::unique_ptr<Window> root_;
@@ -527,6 +529,7 @@ private:
     Point lastMouse_;
     bool mouseInside_ = false;
     int sendDepth_ = 0;
+    std::shared_ptr<WindowManager*> token_;  // lets window DCs outlive the manager safely
 };
 
 }  // namespace platform

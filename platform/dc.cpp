@@ -1,0 +1,1350 @@
+// Device context on Cairo and Pango. Lines, rectangles and fills are drawn as
+// whole pixels with anti-aliasing off; text goes through Pango with grey
+// anti-aliasing. Every primitive applies the DC's clip afresh, so the Cairo
+// state never leaks between calls.
+#include <cairo.h>
+#include <glib.h>
+#include <pango/pangocairo.h>
+// glib defines TRUE and FALSE as macros; the platform's own constants take
+// their place from here on.
+#undef TRUE
+#undef FALSE
+
+#include "platform/dc.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <numbers>
+#include <utility>
+
+#include "platform/cursor.h"
+
+namespace platform {
+
+namespace {
+
+// Bitmaps above this many pixels on a side are refused (Cairo's own limit).
+constexpr int kMaxSide = 32767;
+
+void SetColor(cairo_t* cr, COLORREF c) {
+    cairo_set_source_rgb(cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
+}
+
+COLORREF FromRaw(std::uint32_t v, bool alpha) {
+    unsigned r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
+    if (alpha) {
+        unsigned a = v >> 24;
+        if (a == 0) return RGB(0, 0, 0);
+        if (a < 255) {
+            r = std::min(255u, (r * 255 + a / 2) / a);
+            g = std::min(255u, (g * 255 + a / 2) / a);
+            b = std::min(255u, (b * 255 + a / 2) / a);
+        }
+    }
+    return RGB(r, g, b);
+}
+
+cairo_surface_t* MakeSurface(int w, int h, bool alpha) {
+    w = std::clamp(w, 0, kMaxSide);
+    h = std::clamp(h, 0, kMaxSide);
+    return cairo_image_surface_create(alpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, w, h);
+}
+
+bool SurfaceOk(cairo_surface_t* s) {
+    return s && cairo_surface_status(s) == CAIRO_STATUS_SUCCESS &&
+           cairo_surface_get_type(s) == CAIRO_SURFACE_TYPE_IMAGE;
+}
+
+int SurfaceWidth(cairo_surface_t* s) { return SurfaceOk(s) ? cairo_image_surface_get_width(s) : 0; }
+int SurfaceHeight(cairo_surface_t* s) {
+    return SurfaceOk(s) ? cairo_image_surface_get_height(s) : 0;
+}
+
+// Text is UTF-8 inside the program, but a DC never trusts it: invalid bytes
+// become replacement characters instead of upsetting Pango.
+std::string ValidUtf8(std::string_view text) {
+    if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr) &&
+        std::memchr(text.data(), 0, text.size()) == nullptr) {
+        return std::string(text);
+    }
+    std::string cleaned(text);
+    std::replace(cleaned.begin(), cleaned.end(), '\0', ' ');
+    gchar* valid = g_utf8_make_valid(cleaned.data(), static_cast<gssize>(cleaned.size()));
+    std::string out(valid ? valid : "");
+    g_free(valid);
+    return out;
+}
+
+// Dash patterns of the styled pens, in pixels: on, off, on, off ...
+std::vector<int> PenPattern(int style) {
+    switch (style) {
+        case PS_DASH:
+            return {6, 2};
+        case PS_DOT:
+            return {1, 1};
+        case PS_DASHDOT:
+            return {6, 2, 1, 2};
+        case PS_DASHDOTDOT:
+            return {6, 2, 1, 2, 1, 2};
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Stock objects
+
+Pen* Pen::Stock(int index) {
+    static Pen white(PS_SOLID, 1, RGB(255, 255, 255));
+    static Pen black(PS_SOLID, 1, RGB(0, 0, 0));
+    static Pen null(PS_NULL, 1, RGB(0, 0, 0));
+    switch (index) {
+        case WHITE_PEN:
+            return &white;
+        case BLACK_PEN:
+            return &black;
+        case NULL_PEN:
+            return &null;
+        default:
+            return nullptr;
+    }
+}
+
+Brush* Brush::Stock(int index) {
+    static Brush white(RGB(255, 255, 255));
+    static Brush ltgray(RGB(192, 192, 192));
+    static Brush gray(RGB(128, 128, 128));
+    static Brush dkgray(RGB(64, 64, 64));
+    static Brush black(RGB(0, 0, 0));
+    static Brush null = Brush::MakeNull();
+    switch (index) {
+        case WHITE_BRUSH:
+            return &white;
+        case LTGRAY_BRUSH:
+            return &ltgray;
+        case GRAY_BRUSH:
+            return &gray;
+        case DKGRAY_BRUSH:
+            return &dkgray;
+        case BLACK_BRUSH:
+            return &black;
+        case NULL_BRUSH:
+            return &null;
+        default:
+            return nullptr;
+    }
+}
+
+namespace {
+Font* DefaultFont() {
+    static Font font;
+    return &font;
+}
+Bitmap* StockBitmap() {
+    static Bitmap bitmap(1, 1);
+    return &bitmap;
+}
+}  // namespace
+
+BOOL Font::CreatePointFont(int pointSizeTenths, std::string_view faceName, const DC* dc) {
+    int dpi = dc ? dc->GetDeviceCaps(LOGPIXELSY) : 96;
+    lf_ = LogFont();
+    lf_.height = -static_cast<int>(std::lround(pointSizeTenths / 10.0 * dpi / 72.0));
+    lf_.faceName = std::string(faceName);
+    return TRUE;
+}
+
+// ---------------------------------------------------------------------------
+// Bitmap
+
+Bitmap::Bitmap() : surface_(MakeSurface(0, 0, false)) {}
+
+Bitmap::Bitmap(int width, int height, bool withAlpha) : surface_(nullptr) {
+    Create(width, height, withAlpha);
+}
+
+Bitmap::~Bitmap() {
+    if (surface_) cairo_surface_destroy(surface_);
+}
+
+Bitmap::Bitmap(Bitmap&& other) noexcept : surface_(other.surface_) {
+    other.surface_ = MakeSurface(0, 0, false);
+}
+
+Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
+    if (this != &other) {
+        std::swap(surface_, other.surface_);
+    }
+    return *this;
+}
+
+BOOL Bitmap::Create(int width, int height, bool withAlpha) {
+    cairo_surface_t* s = MakeSurface(width, height, withAlpha);
+    BOOL ok = TRUE;
+    if (!SurfaceOk(s)) {
+        cairo_surface_destroy(s);
+        s = MakeSurface(0, 0, withAlpha);
+        ok = FALSE;
+    }
+    if (surface_) cairo_surface_destroy(surface_);
+    surface_ = s;
+    if (!withAlpha) Fill(RGB(255, 255, 255));
+    return ok;
+}
+
+BOOL Bitmap::CreateCompatibleBitmap(const DC* dc, int width, int height) {
+    (void)dc;
+    return Create(width, height, false);
+}
+
+namespace {
+struct PngReader {
+    const unsigned char* data;
+    std::size_t size;
+    std::size_t pos;
+};
+
+cairo_status_t ReadPng(void* closure, unsigned char* out, unsigned int length) {
+    auto* r = static_cast<PngReader*>(closure);
+    if (length > r->size - r->pos) return CAIRO_STATUS_READ_ERROR;
+    std::memcpy(out, r->data + r->pos, length);
+    r->pos += length;
+    return CAIRO_STATUS_SUCCESS;
+}
+
+// Takes a loaded PNG surface and turns it into a bitmap surface of ours
+// (ARGB32 or RGB24), or null when it is not usable.
+cairo_surface_t* AdoptPng(cairo_surface_t* png) {
+    if (!SurfaceOk(png)) {
+        if (png) cairo_surface_destroy(png);
+        return nullptr;
+    }
+    cairo_format_t f = cairo_image_surface_get_format(png);
+    if (f == CAIRO_FORMAT_ARGB32 || f == CAIRO_FORMAT_RGB24) return png;
+    int w = cairo_image_surface_get_width(png), h = cairo_image_surface_get_height(png);
+    cairo_surface_t* s = MakeSurface(w, h, true);
+    cairo_t* cr = cairo_create(s);
+    cairo_set_source_surface(cr, png, 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_destroy(png);
+    return s;
+}
+}  // namespace
+
+BOOL Bitmap::LoadPng(const void* data, std::size_t size) {
+    if (!data || size < 8) {
+        Create(0, 0);
+        return FALSE;
+    }
+    PngReader reader{static_cast<const unsigned char*>(data), size, 0};
+    cairo_surface_t* s = AdoptPng(cairo_image_surface_create_from_png_stream(ReadPng, &reader));
+    if (!s) {
+        Create(0, 0);
+        return FALSE;
+    }
+    if (surface_) cairo_surface_destroy(surface_);
+    surface_ = s;
+    return TRUE;
+}
+
+BOOL Bitmap::LoadPngFile(const std::string& path) {
+    cairo_surface_t* s = AdoptPng(cairo_image_surface_create_from_png(path.c_str()));
+    if (!s) {
+        Create(0, 0);
+        return FALSE;
+    }
+    if (surface_) cairo_surface_destroy(surface_);
+    surface_ = s;
+    return TRUE;
+}
+
+BOOL Bitmap::SavePng(const std::string& path) const {
+    if (IsEmpty()) return FALSE;
+    cairo_surface_flush(surface_);
+    return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
+Bitmap Bitmap::Clone() const {
+    Bitmap copy(Width(), Height(), HasAlpha());
+    if (!copy.IsEmpty()) {
+        cairo_surface_flush(surface_);
+        const int rows = Height();
+        const int bytes = std::min(Stride(), copy.Stride());
+        for (int y = 0; y < rows; ++y) {
+            std::memcpy(copy.Data() + y * copy.Stride(), Data() + y * Stride(), bytes);
+        }
+        copy.MarkDirty();
+    }
+    return copy;
+}
+
+int Bitmap::Width() const { return SurfaceWidth(surface_); }
+int Bitmap::Height() const { return SurfaceHeight(surface_); }
+bool Bitmap::HasAlpha() const {
+    return SurfaceOk(surface_) && cairo_image_surface_get_format(surface_) == CAIRO_FORMAT_ARGB32;
+}
+
+std::uint32_t Bitmap::GetRawPixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= Width() || y >= Height()) return 0;
+    cairo_surface_flush(surface_);
+    const unsigned char* row = cairo_image_surface_get_data(surface_) + y * Stride();
+    std::uint32_t v;
+    std::memcpy(&v, row + 4 * x, 4);
+    return v;
+}
+
+COLORREF Bitmap::GetPixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= Width() || y >= Height()) return CLR_INVALID;
+    return FromRaw(GetRawPixel(x, y), HasAlpha());
+}
+
+BOOL Bitmap::SetPixel(int x, int y, COLORREF c) {
+    if (x < 0 || y < 0 || x >= Width() || y >= Height()) return FALSE;
+    cairo_surface_flush(surface_);
+    std::uint32_t v = 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+    std::memcpy(cairo_image_surface_get_data(surface_) + y * Stride() + 4 * x, &v, 4);
+    cairo_surface_mark_dirty(surface_);
+    return TRUE;
+}
+
+void Bitmap::Fill(COLORREF c) {
+    if (IsEmpty()) return;
+    cairo_t* cr = cairo_create(surface_);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    SetColor(cr, c);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+}
+
+unsigned char* Bitmap::Data() {
+    if (IsEmpty()) return nullptr;
+    cairo_surface_flush(surface_);
+    return cairo_image_surface_get_data(surface_);
+}
+const unsigned char* Bitmap::Data() const {
+    if (IsEmpty()) return nullptr;
+    cairo_surface_flush(surface_);
+    return cairo_image_surface_get_data(surface_);
+}
+int Bitmap::Stride() const { return SurfaceOk(surface_) ? cairo_image_surface_get_stride(surface_) : 0; }
+void Bitmap::MarkDirty() {
+    if (SurfaceOk(surface_)) cairo_surface_mark_dirty(surface_);
+}
+
+// ---------------------------------------------------------------------------
+// DC
+
+struct DCState {
+    Pen pen;
+    Pen* penSel = nullptr;
+    Brush brush;
+    Brush* brushSel = nullptr;
+    LogFont font;
+    Font* fontSel = nullptr;
+    COLORREF text = RGB(0, 0, 0);
+    COLORREF bk = RGB(255, 255, 255);
+    int bkMode = OPAQUE;
+    UINT align = TA_LEFT | TA_TOP;
+    int stretchMode = COLORONCOLOR;
+    Point pos;
+    int styleStep = 0;  // position in the styled pen's pattern along a polyline
+    Point org;
+    bool hasClip = false;
+    Rect clip;  // device pixels
+};
+
+struct DC::Impl {
+    cairo_surface_t* surface = nullptr;  // referenced
+    cairo_t* cr = nullptr;
+    Bitmap* bitmap = nullptr;  // selected bitmap of a memory DC
+    bool hasBase = false;
+    Rect base;  // device pixels
+    Point baseOrigin;
+    DCState st;
+    std::vector<DCState> saved;
+    int dpiX = 96;
+    int dpiY = 96;
+    cairo_surface_t* scratchSurface = nullptr;
+    cairo_t* scratch = nullptr;
+
+    ~Impl() {
+        Detach();
+        if (scratch) cairo_destroy(scratch);
+        if (scratchSurface) cairo_surface_destroy(scratchSurface);
+    }
+
+    void Detach() {
+        if (cr) cairo_destroy(cr);
+        if (surface) cairo_surface_destroy(surface);
+        cr = nullptr;
+        surface = nullptr;
+    }
+
+    void Attach(cairo_surface_t* s) {
+        Detach();
+        if (!SurfaceOk(s)) return;
+        surface = cairo_surface_reference(s);
+        cr = cairo_create(surface);
+    }
+
+    void ResetState() {
+        st = DCState();
+        st.pen = *Pen::Stock(BLACK_PEN);
+        st.penSel = Pen::Stock(BLACK_PEN);
+        st.brush = *Brush::Stock(WHITE_BRUSH);
+        st.brushSel = Brush::Stock(WHITE_BRUSH);
+        st.font = DefaultFont()->logFont();
+        st.fontSel = DefaultFont();
+        st.org = baseOrigin;
+        saved.clear();
+    }
+
+    Rect SurfaceRect() const { return Rect(0, 0, SurfaceWidth(surface), SurfaceHeight(surface)); }
+
+    // The area drawing may touch, in device pixels.
+    Rect Effective() const {
+        Rect r = SurfaceRect();
+        if (hasBase) r = r.Intersected(base);
+        if (st.hasClip) r = r.Intersected(st.clip);
+        return r;
+    }
+
+    // Prepares Cairo for one primitive in logical coordinates; false when
+    // nothing can be drawn.
+    bool Begin() {
+        if (!cr) return false;
+        Rect e = Effective();
+        if (e.IsEmpty()) return false;
+        cairo_save(cr);
+        cairo_reset_clip(cr);
+        cairo_identity_matrix(cr);
+        cairo_rectangle(cr, e.left, e.top, e.Width(), e.Height());
+        cairo_clip(cr);
+        cairo_translate(cr, st.org.x, st.org.y);
+        cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        return true;
+    }
+    void End() { cairo_restore(cr); }
+
+    cairo_t* TextContext() {
+        if (cr) return cr;
+        if (!scratch) {
+            scratchSurface = MakeSurface(1, 1, false);
+            scratch = cairo_create(scratchSurface);
+        }
+        return scratch;
+    }
+
+    // One pixel in logical coordinates, added to the current path.
+    static void PixelPath(cairo_t* c, int x, int y) { cairo_rectangle(c, x, y, 1, 1); }
+
+    // A 1-pixel line with the pen's style, end point excluded; the pattern
+    // continues from the previous segment.
+    void ThinLine(int x0, int y0, int x1, int y1) {
+        std::vector<int> pattern = PenPattern(st.pen.style());
+        int total = 0;
+        for (int p : pattern) total += p;
+        auto onAt = [&](int step) {
+            if (total == 0) return true;
+            int k = step % total;
+            for (size_t i = 0; i < pattern.size(); ++i) {
+                if (k < pattern[i]) return i % 2 == 0;
+                k -= pattern[i];
+            }
+            return true;
+        };
+        const bool fillGaps = total != 0 && st.bkMode == OPAQUE;
+        // Bresenham, stopping before the end point.
+        int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
+        int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
+        int err = dx + dy;
+        int x = x0, y = y0;
+        std::vector<Point> on, off;
+        while (x != x1 || y != y1) {
+            (onAt(st.styleStep) ? on : off).push_back({x, y});
+            ++st.styleStep;
+            int e2 = 2 * err;
+            if (e2 >= dy) {
+                err += dy;
+                x += sx;
+            }
+            if (e2 <= dx) {
+                err += dx;
+                y += sy;
+            }
+        }
+        if (!on.empty()) {
+            for (const Point& p : on) PixelPath(cr, p.x, p.y);
+            SetColor(cr, st.pen.color());
+            cairo_fill(cr);
+        }
+        if (fillGaps && !off.empty()) {
+            for (const Point& p : off) PixelPath(cr, p.x, p.y);
+            SetColor(cr, st.bk);
+            cairo_fill(cr);
+        }
+    }
+
+    // A wide pen: a round-ended stroke centred on the pixel line.
+    void WideLine(int x0, int y0, int x1, int y1) {
+        const int w = st.pen.width();
+        const double off = (w % 2) ? 0.5 : 0.0;
+        cairo_set_line_width(cr, w);
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+        cairo_move_to(cr, x0 + off, y0 + off);
+        cairo_line_to(cr, x1 + off, y1 + off);
+        SetColor(cr, st.pen.color());
+        cairo_stroke(cr);
+    }
+
+    void Line(int x0, int y0, int x1, int y1) {
+        if (st.pen.style() == PS_NULL) return;
+        if (st.pen.width() > 1) {
+            WideLine(x0, y0, x1, y1);
+        } else {
+            ThinLine(x0, y0, x1, y1);
+        }
+    }
+
+    void FillLogical(const Rect& r, COLORREF c) {
+        if (r.IsEmpty()) return;
+        cairo_rectangle(cr, r.left, r.top, r.Width(), r.Height());
+        SetColor(cr, c);
+        cairo_fill(cr);
+    }
+
+    PangoLayout* MakeLayout(cairo_t* c, const LogFont& lf) {
+        PangoLayout* layout = pango_cairo_create_layout(c);
+        PangoContext* ctx = pango_layout_get_context(layout);
+        cairo_font_options_t* opts = cairo_font_options_create();
+        cairo_font_options_set_antialias(opts, CAIRO_ANTIALIAS_GRAY);
+        cairo_font_options_set_hint_metrics(opts, CAIRO_HINT_METRICS_OFF);
+        cairo_font_options_set_hint_style(opts, CAIRO_HINT_STYLE_SLIGHT);
+        pango_cairo_context_set_font_options(ctx, opts);
+        cairo_font_options_destroy(opts);
+        pango_cairo_context_set_resolution(ctx, 96.0);
+
+        PangoFontDescription* desc = pango_font_description_new();
+        std::string face = ValidUtf8(lf.faceName);
+        pango_font_description_set_family(desc, face.empty() ? "Sans" : face.c_str());
+        int weight = lf.weight <= 0 ? FW_NORMAL : std::clamp(lf.weight, 100, 1000);
+        pango_font_description_set_weight(desc, static_cast<PangoWeight>(weight));
+        pango_font_description_set_style(desc, lf.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+        double px = EmPixels(ctx, desc, lf);
+        pango_font_description_set_absolute_size(desc, std::max(px, 0.0) * PANGO_SCALE);
+        pango_layout_set_font_description(layout, desc);
+        pango_font_description_free(desc);
+        pango_layout_context_changed(layout);
+        return layout;
+    }
+
+    // Character (em) height in pixels for a LogFont height.
+    double EmPixels(PangoContext* ctx, PangoFontDescription* desc, const LogFont& lf) {
+        if (lf.height < 0) return std::min(-static_cast<double>(lf.height), 16384.0);
+        if (lf.height == 0) return 12.0 * dpiY / 72.0;
+        // Positive: the cell height; scale by the face's ascent + descent.
+        const double probe = 100.0;
+        pango_font_description_set_absolute_size(desc, probe * PANGO_SCALE);
+        PangoFontMetrics* m = pango_context_get_metrics(ctx, desc, nullptr);
+        double cell = (pango_font_metrics_get_ascent(m) + pango_font_metrics_get_descent(m)) /
+                      static_cast<double>(PANGO_SCALE);
+        pango_font_metrics_unref(m);
+        double h = std::min(static_cast<double>(lf.height), 16384.0);
+        return cell > 0 ? h * probe / cell : h;
+    }
+
+    // Font decorations and mnemonic underlines as attributes. `text` is the
+    // UTF-8 text after mnemonic processing; `mnemonicByte` the byte offset of
+    // the underlined character or -1.
+    void ApplyAttributes(PangoLayout* layout, const LogFont& lf, const std::string& text,
+                         int mnemonicByte) {
+        PangoAttrList* attrs = pango_attr_list_new();
+        if (lf.underline) pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+        if (lf.strikeOut) pango_attr_list_insert(attrs, pango_attr_strikethrough_new(1));
+        if (mnemonicByte >= 0 && mnemonicByte < static_cast<int>(text.size())) {
+            const char* start = text.c_str() + mnemonicByte;
+            const char* next = g_utf8_next_char(start);
+            PangoAttribute* u = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
+            u->start_index = mnemonicByte;
+            u->end_index = static_cast<guint>(next - text.c_str());
+            pango_attr_list_insert(attrs, u);
+        }
+        pango_layout_set_attributes(layout, attrs);
+        pango_attr_list_unref(attrs);
+    }
+};
+
+DC::DC() : impl_(std::make_unique<Impl>()) {
+    impl_->ResetState();
+    impl_->bitmap = StockBitmap();
+}
+
+DC::DC(Bitmap* bitmap) : impl_(std::make_unique<Impl>()) {
+    impl_->ResetState();
+    if (bitmap) {
+        impl_->Attach(bitmap->surface());
+        impl_->bitmap = bitmap;
+    }
+}
+
+DC::DC(cairo_surface_t* surface) : impl_(std::make_unique<Impl>()) {
+    impl_->ResetState();
+    impl_->Attach(surface);
+}
+
+DC::~DC() = default;
+
+BOOL DC::CreateCompatibleDC(const DC* like) {
+    impl_->Detach();
+    impl_->hasBase = false;
+    impl_->baseOrigin = Point();
+    impl_->bitmap = StockBitmap();
+    impl_->ResetState();
+    if (like) {
+        impl_->dpiX = like->impl_->dpiX;
+        impl_->dpiY = like->impl_->dpiY;
+    }
+    return TRUE;
+}
+
+BOOL DC::DeleteDC() {
+    impl_->Detach();
+    impl_->bitmap = nullptr;
+    return TRUE;
+}
+
+Pen* DC::SelectObject(Pen* pen) {
+    if (!pen) return nullptr;
+    Pen* old = impl_->st.penSel;
+    impl_->st.pen = *pen;
+    impl_->st.penSel = pen;
+    return old;
+}
+
+Brush* DC::SelectObject(Brush* brush) {
+    if (!brush) return nullptr;
+    Brush* old = impl_->st.brushSel;
+    impl_->st.brush = *brush;
+    impl_->st.brushSel = brush;
+    return old;
+}
+
+Font* DC::SelectObject(Font* font) {
+    if (!font) return nullptr;
+    Font* old = impl_->st.fontSel;
+    impl_->st.font = font->logFont();
+    impl_->st.fontSel = font;
+    return old;
+}
+
+Bitmap* DC::SelectObject(Bitmap* bitmap) {
+    if (!bitmap) return nullptr;
+    Bitmap* old = impl_->bitmap;
+    if (old == StockBitmap()) old = nullptr;
+    if (bitmap == StockBitmap()) {
+        impl_->Detach();
+    } else {
+        impl_->Attach(bitmap->surface());
+    }
+    impl_->bitmap = bitmap;
+    return old ? old : StockBitmap();
+}
+
+BOOL DC::SelectStockObject(int index) {
+    if (Pen* p = Pen::Stock(index)) {
+        SelectObject(p);
+        return TRUE;
+    }
+    if (Brush* b = Brush::Stock(index)) {
+        SelectObject(b);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+const Pen& DC::GetCurrentPen() const { return impl_->st.pen; }
+const Brush& DC::GetCurrentBrush() const { return impl_->st.brush; }
+const LogFont& DC::GetCurrentFont() const { return impl_->st.font; }
+Bitmap* DC::GetCurrentBitmap() const {
+    return impl_->bitmap == StockBitmap() ? nullptr : impl_->bitmap;
+}
+
+COLORREF DC::SetTextColor(COLORREF c) { return std::exchange(impl_->st.text, c & 0xFFFFFF); }
+COLORREF DC::GetTextColor() const { return impl_->st.text; }
+COLORREF DC::SetBkColor(COLORREF c) { return std::exchange(impl_->st.bk, c & 0xFFFFFF); }
+COLORREF DC::GetBkColor() const { return impl_->st.bk; }
+int DC::SetBkMode(int mode) {
+    if (mode != TRANSPARENT && mode != OPAQUE) return 0;
+    return std::exchange(impl_->st.bkMode, mode);
+}
+int DC::GetBkMode() const { return impl_->st.bkMode; }
+UINT DC::SetTextAlign(UINT flags) { return std::exchange(impl_->st.align, flags); }
+UINT DC::GetTextAlign() const { return impl_->st.align; }
+int DC::SetStretchBltMode(int mode) { return std::exchange(impl_->st.stretchMode, mode); }
+
+Point DC::SetViewportOrg(int x, int y) {
+    Point old = impl_->st.org - impl_->baseOrigin;
+    impl_->st.org = impl_->baseOrigin + Point(x, y);
+    return old;
+}
+Point DC::OffsetViewportOrg(int dx, int dy) {
+    Point old = impl_->st.org - impl_->baseOrigin;
+    impl_->st.org += Point(dx, dy);
+    return old;
+}
+Point DC::GetViewportOrg() const { return impl_->st.org - impl_->baseOrigin; }
+
+void DC::SetResolution(int dpiX, int dpiY) {
+    impl_->dpiX = dpiX > 0 ? dpiX : 96;
+    impl_->dpiY = dpiY > 0 ? dpiY : 96;
+}
+
+int DC::GetDeviceCaps(int index) const {
+    Size s = GetSurfaceSize();
+    switch (index) {
+        case LOGPIXELSX:
+            return impl_->dpiX;
+        case LOGPIXELSY:
+            return impl_->dpiY;
+        case HORZRES:
+            return s.cx;
+        case VERTRES:
+            return s.cy;
+        case HORZSIZE:
+            return static_cast<int>(std::lround(s.cx * 25.4 / impl_->dpiX));
+        case VERTSIZE:
+            return static_cast<int>(std::lround(s.cy * 25.4 / impl_->dpiY));
+        case BITSPIXEL:
+            return 32;
+        default:
+            return 0;
+    }
+}
+
+Size DC::GetSurfaceSize() const {
+    if (impl_->hasBase) return impl_->base.Intersected(impl_->SurfaceRect()).GetSize();
+    return impl_->SurfaceRect().GetSize();
+}
+
+Point DC::MoveTo(int x, int y) {
+    Point old = impl_->st.pos;
+    impl_->st.pos = {x, y};
+    impl_->st.styleStep = 0;
+    return old;
+}
+
+Point DC::GetCurrentPosition() const { return impl_->st.pos; }
+
+BOOL DC::LineTo(int x, int y) {
+    Point from = impl_->st.pos;
+    impl_->st.pos = {x, y};
+    if (impl_->Begin()) {
+        impl_->Line(from.x, from.y, x, y);
+        impl_->End();
+    }
+    return TRUE;
+}
+
+BOOL DC::Polyline(const Point* points, int count) {
+    if (!points || count < 2) return FALSE;
+    Point saved = impl_->st.pos;
+    MoveTo(points[0]);
+    for (int i = 1; i < count; ++i) LineTo(points[i]);
+    impl_->st.pos = saved;
+    return TRUE;
+}
+
+BOOL DC::Rectangle(int l, int t, int r, int b) {
+    Rect rc = Rect(l, t, r, b).Normalized();
+    if (!impl_->Begin()) return TRUE;
+    Impl& d = *impl_;
+    const Pen& pen = d.st.pen;
+    const bool nullPen = pen.style() == PS_NULL;
+    if (!d.st.brush.IsNull()) {
+        Rect fill = rc;
+        if (nullPen) {
+            fill.right -= 1;
+            fill.bottom -= 1;
+        } else {
+            fill.Deflate(1, 1);
+        }
+        d.FillLogical(fill, d.st.brush.color());
+    }
+    if (!nullPen && !rc.IsEmpty()) {
+        const int w = pen.width();
+        if (w == 1) {
+            d.st.styleStep = 0;
+            if (rc.Width() == 1 || rc.Height() == 1) {
+                d.FillLogical(rc, pen.color());
+            } else {
+                d.ThinLine(rc.left, rc.top, rc.right - 1, rc.top);
+                d.ThinLine(rc.right - 1, rc.top, rc.right - 1, rc.bottom - 1);
+                d.ThinLine(rc.right - 1, rc.bottom - 1, rc.left, rc.bottom - 1);
+                d.ThinLine(rc.left, rc.bottom - 1, rc.left, rc.top);
+            }
+        } else {
+            // Wide frames: centred on the outline, or inside it for PS_INSIDEFRAME.
+            double inset = pen.style() == PS_INSIDEFRAME ? w / 2.0 : ((w % 2) ? 0.5 : 0.0);
+            double x0 = rc.left + inset, y0 = rc.top + inset;
+            double x1 = rc.right - (pen.style() == PS_INSIDEFRAME ? w / 2.0 : 1 - inset);
+            double y1 = rc.bottom - (pen.style() == PS_INSIDEFRAME ? w / 2.0 : 1 - inset);
+            cairo_set_line_width(d.cr, w);
+            cairo_set_line_join(d.cr, CAIRO_LINE_JOIN_MITER);
+            cairo_rectangle(d.cr, x0, y0, std::max(0.0, x1 - x0), std::max(0.0, y1 - y0));
+            SetColor(d.cr, pen.color());
+            cairo_stroke(d.cr);
+        }
+    }
+    d.End();
+    return TRUE;
+}
+
+BOOL DC::Ellipse(int l, int t, int r, int b) {
+    Rect rc = Rect(l, t, r, b).Normalized();
+    if (rc.IsEmpty() || !impl_->Begin()) return TRUE;
+    Impl& d = *impl_;
+    auto path = [&](double inset) {
+        double w = rc.Width() - 2 * inset, h = rc.Height() - 2 * inset;
+        if (w <= 0 || h <= 0) return false;
+        cairo_save(d.cr);
+        cairo_translate(d.cr, rc.left + inset + w / 2.0, rc.top + inset + h / 2.0);
+        cairo_scale(d.cr, w / 2.0, h / 2.0);
+        cairo_arc(d.cr, 0, 0, 1, 0, 2 * std::numbers::pi);
+        cairo_restore(d.cr);
+        return true;
+    };
+    if (!d.st.brush.IsNull() && path(0.5)) {
+        SetColor(d.cr, d.st.brush.color());
+        cairo_fill(d.cr);
+    }
+    if (d.st.pen.style() != PS_NULL && path(d.st.pen.width() / 2.0)) {
+        cairo_set_line_width(d.cr, d.st.pen.width());
+        SetColor(d.cr, d.st.pen.color());
+        cairo_stroke(d.cr);
+    }
+    d.End();
+    return TRUE;
+}
+
+int DC::FillRect(const Rect& r, const Brush* brush) {
+    if (!brush || brush->IsNull() || r.IsEmpty()) return TRUE;
+    if (impl_->Begin()) {
+        impl_->FillLogical(r, brush->color());
+        impl_->End();
+    }
+    return TRUE;
+}
+
+void DC::FillSolidRect(const Rect& r, COLORREF color) {
+    if (r.IsEmpty() || !impl_->Begin()) return;
+    impl_->FillLogical(r, color & 0xFFFFFF);
+    impl_->End();
+}
+
+void DC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color) {
+    FillSolidRect(Rect(x, y, x + cx, y + cy), color);
+}
+
+int DC::FrameRect(const Rect& r, const Brush* brush) {
+    if (!brush || brush->IsNull() || r.IsEmpty()) return TRUE;
+    if (!impl_->Begin()) return TRUE;
+    Impl& d = *impl_;
+    d.FillLogical(Rect(r.left, r.top, r.right, r.top + 1), brush->color());
+    d.FillLogical(Rect(r.left, r.bottom - 1, r.right, r.bottom), brush->color());
+    d.FillLogical(Rect(r.left, r.top, r.left + 1, r.bottom), brush->color());
+    d.FillLogical(Rect(r.right - 1, r.top, r.right, r.bottom), brush->color());
+    d.End();
+    return TRUE;
+}
+
+void DC::InvertRect(const Rect& r) {
+    if (r.IsEmpty() || !impl_->Begin()) return;
+    cairo_set_operator(impl_->cr, CAIRO_OPERATOR_DIFFERENCE);
+    impl_->FillLogical(r, RGB(255, 255, 255));
+    impl_->End();
+}
+
+void DC::DrawFocusRect(const Rect& r) {
+    if (r.IsEmpty() || !impl_->Begin()) return;
+    Impl& d = *impl_;
+    int n = 0;
+    auto dot = [&](int x, int y) {
+        if ((n++ % 2) == 0) Impl::PixelPath(d.cr, x, y);
+    };
+    for (int x = r.left; x < r.right; ++x) dot(x, r.top);
+    for (int y = r.top + 1; y < r.bottom; ++y) dot(r.right - 1, y);
+    for (int x = r.right - 2; x >= r.left && r.bottom - 1 > r.top; --x) dot(x, r.bottom - 1);
+    for (int y = r.bottom - 2; y > r.top && r.right - 1 > r.left; --y) dot(r.left, y);
+    cairo_set_operator(d.cr, CAIRO_OPERATOR_DIFFERENCE);
+    SetColor(d.cr, RGB(255, 255, 255));
+    cairo_fill(d.cr);
+    d.End();
+}
+
+COLORREF DC::SetPixel(int x, int y, COLORREF color) {
+    Point dev = impl_->st.org + Point(x, y);
+    if (!impl_->Effective().PtInRect(dev)) return CLR_INVALID;
+    if (!impl_->Begin()) return CLR_INVALID;
+    impl_->FillLogical(Rect(x, y, x + 1, y + 1), color & 0xFFFFFF);
+    impl_->End();
+    return color & 0xFFFFFF;
+}
+
+COLORREF DC::GetPixel(int x, int y) const {
+    Point dev = impl_->st.org + Point(x, y);
+    Rect area = impl_->SurfaceRect();
+    if (impl_->hasBase) area = area.Intersected(impl_->base);
+    if (!area.PtInRect(dev)) return CLR_INVALID;
+    cairo_surface_flush(impl_->surface);
+    const unsigned char* data = cairo_image_surface_get_data(impl_->surface);
+    int stride = cairo_image_surface_get_stride(impl_->surface);
+    std::uint32_t v;
+    std::memcpy(&v, data + dev.y * stride + 4 * dev.x, 4);
+    return FromRaw(v, cairo_image_surface_get_format(impl_->surface) == CAIRO_FORMAT_ARGB32);
+}
+
+// ---- text -------------------------------------------------------------------
+
+namespace {
+
+// Removes `&` mnemonic markers: "&&" becomes "&", "&x" underlines x.
+std::string StripPrefix(const std::string& text, int* mnemonicByte) {
+    std::string out;
+    *mnemonicByte = -1;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size()) {
+            ++i;
+            if (text[i] != '&' && *mnemonicByte < 0) *mnemonicByte = static_cast<int>(out.size());
+        } else if (text[i] == '&') {
+            continue;  // a lone trailing marker shows nothing
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+double EscapementRadians(const LogFont& lf) {
+    return -lf.escapement / 10.0 * std::numbers::pi / 180.0;  // counter-clockwise on screen
+}
+
+struct Extents {
+    double w = 0, h = 0, baseline = 0;
+};
+
+Extents LayoutExtents(PangoLayout* layout) {
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    Extents e;
+    e.w = std::ceil(logical.width / static_cast<double>(PANGO_SCALE));
+    e.h = std::ceil(logical.height / static_cast<double>(PANGO_SCALE));
+    e.baseline = pango_layout_get_baseline(layout) / static_cast<double>(PANGO_SCALE);
+    return e;
+}
+
+}  // namespace
+
+BOOL DC::TextOut(int x, int y, std::string_view text) {
+    Impl& d = *impl_;
+    if (d.st.align & TA_UPDATECP) {
+        x = d.st.pos.x;
+        y = d.st.pos.y;
+    }
+    std::string s = ValidUtf8(text);
+    if (!d.cr) return TRUE;
+    PangoLayout* layout = d.MakeLayout(d.cr, d.st.font);
+    pango_layout_set_text(layout, s.c_str(), static_cast<int>(s.size()));
+    d.ApplyAttributes(layout, d.st.font, s, -1);
+    Extents e = LayoutExtents(layout);
+    double dx = 0, dy = 0;
+    UINT h = d.st.align & (TA_CENTER | TA_RIGHT);
+    if (h == TA_CENTER) {
+        dx = -std::floor(e.w / 2);
+    } else if (h == TA_RIGHT) {
+        dx = -e.w;
+    }
+    UINT v = d.st.align & TA_BASELINE;
+    if (v == TA_BASELINE) {
+        dy = -std::round(e.baseline);
+    } else if (v == TA_BOTTOM) {
+        dy = -e.h;
+    }
+    if (d.Begin()) {
+        cairo_translate(d.cr, x, y);
+        cairo_rotate(d.cr, EscapementRadians(d.st.font));
+        if (d.st.bkMode == OPAQUE) {
+            cairo_rectangle(d.cr, dx, dy, e.w, e.h);
+            SetColor(d.cr, d.st.bk);
+            cairo_fill(d.cr);
+        }
+        cairo_move_to(d.cr, dx, dy);
+        SetColor(d.cr, d.st.text);
+        pango_cairo_update_layout(d.cr, layout);
+        pango_cairo_show_layout(d.cr, layout);
+        d.End();
+    }
+    if (d.st.align & TA_UPDATECP) d.st.pos.x = x + static_cast<int>(e.w);
+    g_object_unref(layout);
+    return TRUE;
+}
+
+int DC::DrawText(std::string_view text, Rect* rect, UINT format) {
+    if (!rect) return 0;
+    Impl& d = *impl_;
+    std::string s = ValidUtf8(text);
+    // Line ends: one line for DT_SINGLELINE, otherwise CR LF, CR and LF all break.
+    {
+        std::string t;
+        t.reserve(s.size());
+        for (size_t i = 0; i < s.size(); ++i) {
+            char c = s[i];
+            if (c == '\r') {
+                if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
+                c = '\n';
+            }
+            if (c == '\n' && (format & DT_SINGLELINE)) c = ' ';
+            t += c;
+        }
+        s = std::move(t);
+    }
+    int mnemonic = -1;
+    if (!(format & DT_NOPREFIX)) s = StripPrefix(s, &mnemonic);
+
+    const LogFont& lf = d.st.font;
+    const double angle = EscapementRadians(lf);
+    const bool turned = std::abs(std::sin(angle)) > std::abs(std::cos(angle));
+    Rect box = rect->Normalized();
+    const int boxW = turned ? box.Height() : box.Width();
+    const int boxH = turned ? box.Width() : box.Height();
+
+    cairo_t* c = d.cr ? d.cr : d.TextContext();
+    PangoLayout* layout = d.MakeLayout(c, lf);
+    pango_layout_set_text(layout, s.c_str(), static_cast<int>(s.size()));
+    d.ApplyAttributes(layout, lf, s, mnemonic);
+    const bool wrap = (format & DT_WORDBREAK) && !(format & DT_SINGLELINE);
+    PangoAlignment align = PANGO_ALIGN_LEFT;
+    if (format & DT_CENTER) {
+        align = PANGO_ALIGN_CENTER;
+    } else if (format & DT_RIGHT) {
+        align = PANGO_ALIGN_RIGHT;
+    }
+    pango_layout_set_alignment(layout, align);
+    if (wrap && boxW > 0) {
+        pango_layout_set_width(layout, boxW * PANGO_SCALE);
+        pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+    } else if ((format & DT_END_ELLIPSIS) && boxW > 0) {
+        pango_layout_set_width(layout, boxW * PANGO_SCALE);
+        pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+    }
+    Extents e = LayoutExtents(layout);
+    const double blockW = pango_layout_get_width(layout) >= 0 ? boxW : e.w;
+
+    double bx = 0, by = 0;  // block position inside the (turned) box
+    if (pango_layout_get_width(layout) < 0) {
+        if (format & DT_CENTER) {
+            bx = std::floor((boxW - e.w) / 2);
+        } else if (format & DT_RIGHT) {
+            bx = boxW - e.w;
+        }
+    }
+    if (format & DT_VCENTER) {
+        by = std::floor((boxH - e.h) / 2);
+    } else if (format & DT_BOTTOM) {
+        by = boxH - e.h;
+    }
+    const int height = static_cast<int>(e.h);
+    int result = height;
+    if (format & (DT_VCENTER | DT_BOTTOM)) result = static_cast<int>(by + e.h);
+
+    if (format & DT_CALCRECT) {
+        int w = static_cast<int>(wrap ? std::max<double>(e.w, boxW) : e.w);
+        if (turned) {
+            rect->right = rect->left + height;
+            rect->bottom = rect->top + w;
+        } else {
+            rect->right = rect->left + w;
+            rect->bottom = rect->top + height;
+        }
+        g_object_unref(layout);
+        return height;
+    }
+
+    if (d.cr && d.Begin()) {
+        if (!(format & DT_NOCLIP)) {
+            cairo_rectangle(d.cr, box.left, box.top, box.Width(), box.Height());
+            cairo_clip(d.cr);
+        }
+        if (turned || angle != 0) {
+            cairo_translate(d.cr, box.left + box.Width() / 2.0, box.top + box.Height() / 2.0);
+            cairo_rotate(d.cr, angle);
+            cairo_translate(d.cr, -boxW / 2.0, -boxH / 2.0);
+        } else {
+            cairo_translate(d.cr, box.left, box.top);
+        }
+        cairo_translate(d.cr, bx, by);
+        if (d.st.bkMode == OPAQUE) {
+            // Fill behind each line, as wide as the line's own extent.
+            PangoLayoutIter* it = pango_layout_get_iter(layout);
+            do {
+                PangoRectangle line;
+                pango_layout_iter_get_line_extents(it, nullptr, &line);
+                double lx = std::floor(line.x / static_cast<double>(PANGO_SCALE));
+                double ly = std::floor(line.y / static_cast<double>(PANGO_SCALE));
+                double lw = std::ceil((line.x + line.width) / static_cast<double>(PANGO_SCALE)) - lx;
+                double lh = std::ceil((line.y + line.height) / static_cast<double>(PANGO_SCALE)) - ly;
+                cairo_rectangle(d.cr, lx, ly, lw, lh);
+            } while (pango_layout_iter_next_line(it));
+            pango_layout_iter_free(it);
+            SetColor(d.cr, d.st.bk);
+            cairo_fill(d.cr);
+        }
+        (void)blockW;
+        cairo_move_to(d.cr, 0, 0);
+        SetColor(d.cr, d.st.text);
+        pango_cairo_update_layout(d.cr, layout);
+        pango_cairo_show_layout(d.cr, layout);
+        d.End();
+    }
+    g_object_unref(layout);
+    return result;
+}
+
+Size DC::GetTextExtent(std::string_view text) const {
+    Impl& d = *impl_;
+    std::string s = ValidUtf8(text);
+    PangoLayout* layout = d.MakeLayout(d.TextContext(), d.st.font);
+    pango_layout_set_text(layout, s.c_str(), static_cast<int>(s.size()));
+    d.ApplyAttributes(layout, d.st.font, s, -1);
+    Extents e = LayoutExtents(layout);
+    g_object_unref(layout);
+    return {static_cast<int>(e.w), static_cast<int>(e.h)};
+}
+
+BOOL DC::GetTextMetrics(TextMetric* tm) const {
+    if (!tm) return FALSE;
+    Impl& d = *impl_;
+    PangoLayout* layout = d.MakeLayout(d.TextContext(), d.st.font);
+    PangoContext* ctx = pango_layout_get_context(layout);
+    const PangoFontDescription* desc = pango_layout_get_font_description(layout);
+    PangoFontMetrics* m = pango_context_get_metrics(ctx, desc, nullptr);
+    auto px = [](int v) { return static_cast<int>(std::ceil(v / static_cast<double>(PANGO_SCALE))); };
+    tm->ascent = px(pango_font_metrics_get_ascent(m));
+    tm->descent = px(pango_font_metrics_get_descent(m));
+    tm->height = tm->ascent + tm->descent;
+    int em = static_cast<int>(std::lround(pango_font_description_get_size(desc) /
+                                          static_cast<double>(PANGO_SCALE)));
+    tm->internalLeading = std::max(0, tm->height - em);
+    tm->externalLeading = 0;
+    tm->aveCharWidth = px(pango_font_metrics_get_approximate_char_width(m));
+    tm->maxCharWidth = std::max(tm->aveCharWidth, em);
+    pango_font_metrics_unref(m);
+    g_object_unref(layout);
+    return TRUE;
+}
+
+// ---- clipping -----------------------------------------------------------------
+
+int DC::IntersectClipRect(int l, int t, int r, int b) {
+    Impl& d = *impl_;
+    Rect want(l, t, r, b);
+    want.Offset(d.st.org);
+    Rect current = d.st.hasClip ? d.st.clip : Rect(INT32_MIN / 2, INT32_MIN / 2, INT32_MAX / 2, INT32_MAX / 2);
+    d.st.clip = current.Intersected(want);
+    d.st.hasClip = true;
+    return d.Effective().IsEmpty() ? NULLREGION : SIMPLEREGION;
+}
+
+int DC::SelectClipRgn(std::nullptr_t) {
+    impl_->st.hasClip = false;
+    return impl_->Effective().IsEmpty() ? NULLREGION : SIMPLEREGION;
+}
+
+int DC::GetClipBox(Rect* r) const {
+    if (!r) return ERROR;
+    Rect e = impl_->Effective();
+    if (e.IsEmpty()) {
+        r->SetRectEmpty();
+        return NULLREGION;
+    }
+    e.Offset(-impl_->st.org.x, -impl_->st.org.y);
+    *r = e;
+    return SIMPLEREGION;
+}
+
+bool DC::PtVisible(int x, int y) const {
+    return impl_->Effective().PtInRect(impl_->st.org + Point(x, y));
+}
+
+// ---- state ----------------------------------------------------------------------
+
+int DC::SaveDC() {
+    if (impl_->saved.size() >= 4096) return 0;
+    impl_->saved.push_back(impl_->st);
+    return static_cast<int>(impl_->saved.size());
+}
+
+BOOL DC::RestoreDC(int level) {
+    int n = static_cast<int>(impl_->saved.size());
+    if (level < 0) level = n + level + 1;
+    if (level < 1 || level > n) return FALSE;
+    impl_->st = impl_->saved[level - 1];
+    impl_->saved.resize(level - 1);
+    return TRUE;
+}
+
+// ---- copies -----------------------------------------------------------------------
+
+BOOL DC::BitBlt(int x, int y, int w, int h, const DC* src, int sx, int sy, DWORD rop) {
+    if (w <= 0 || h <= 0) return TRUE;
+    Impl& d = *impl_;
+    if (rop == BLACKNESS || rop == WHITENESS) {
+        FillSolidRect(Rect(x, y, x + w, y + h), rop == BLACKNESS ? RGB(0, 0, 0) : RGB(255, 255, 255));
+        return TRUE;
+    }
+    if (!src || !src->impl_->surface) return FALSE;
+    const Impl& s = *src->impl_;
+    // Only the part of the block that exists in the source is copied.
+    Point srcDev = s.st.org + Point(sx, sy);
+    Rect srcBlock(srcDev, Size(w, h));
+    Rect avail = srcBlock.Intersected(s.SurfaceRect());
+    if (avail.IsEmpty()) return TRUE;
+    Rect dest(x + avail.left - srcDev.x, y + avail.top - srcDev.y, 0, 0);
+    dest.right = dest.left + avail.Width();
+    dest.bottom = dest.top + avail.Height();
+
+    cairo_surface_t* from = s.surface;
+    cairo_surface_t* copy = nullptr;
+    Point fromOrigin = avail.TopLeft();
+    if (from == d.surface) {
+        // Copying within one surface: take the block out first.
+        copy = MakeSurface(avail.Width(), avail.Height(), true);
+        cairo_t* c = cairo_create(copy);
+        cairo_set_source_surface(c, from, -avail.left, -avail.top);
+        cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(c);
+        cairo_destroy(c);
+        from = copy;
+        fromOrigin = Point();
+    } else {
+        cairo_surface_flush(from);
+    }
+    if (d.Begin()) {
+        cairo_set_operator(d.cr, CAIRO_OPERATOR_SOURCE);
+        cairo_set_source_surface(d.cr, from, dest.left - fromOrigin.x, dest.top - fromOrigin.y);
+        cairo_pattern_set_filter(cairo_get_source(d.cr), CAIRO_FILTER_NEAREST);
+        cairo_rectangle(d.cr, dest.left, dest.top, dest.Width(), dest.Height());
+        cairo_fill(d.cr);
+        d.End();
+    }
+    if (copy) cairo_surface_destroy(copy);
+    return TRUE;
+}
+
+BOOL DC::StretchBlt(int x, int y, int w, int h, const DC* src, int sx, int sy, int sw, int sh,
+                    DWORD rop) {
+    if (w == 0 || h == 0 || sw == 0 || sh == 0) return TRUE;
+    if (rop == BLACKNESS || rop == WHITENESS) return BitBlt(x, y, w, h, nullptr, 0, 0, rop);
+    if (!src || !src->impl_->surface) return FALSE;
+    Impl& d = *impl_;
+    const Impl& s = *src->impl_;
+    cairo_surface_t* from = s.surface;
+    cairo_surface_t* copy = nullptr;
+    Point srcDev = s.st.org + Point(sx, sy);
+    if (from == d.surface) {
+        Rect whole = s.SurfaceRect();
+        copy = MakeSurface(whole.Width(), whole.Height(), true);
+        cairo_t* c = cairo_create(copy);
+        cairo_set_source_surface(c, from, 0, 0);
+        cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(c);
+        cairo_destroy(c);
+        from = copy;
+    } else {
+        cairo_surface_flush(from);
+    }
+    if (d.Begin()) {
+        cairo_pattern_t* pat = cairo_pattern_create_for_surface(from);
+        cairo_matrix_t m;
+        // Pattern space is the source; map destination logical to source pixels.
+        cairo_matrix_init_translate(&m, srcDev.x, srcDev.y);
+        cairo_matrix_scale(&m, static_cast<double>(sw) / w, static_cast<double>(sh) / h);
+        cairo_matrix_translate(&m, -x, -y);
+        cairo_pattern_set_matrix(pat, &m);
+        cairo_pattern_set_filter(pat, d.st.stretchMode == HALFTONE ? CAIRO_FILTER_GOOD
+                                                                   : CAIRO_FILTER_NEAREST);
+        cairo_pattern_set_extend(pat, CAIRO_EXTEND_PAD);
+        Rect dest = Rect(x, y, x + w, y + h).Normalized();
+        Rect srcRect = Rect(srcDev.x, srcDev.y, srcDev.x + sw, srcDev.y + sh).Normalized();
+        Rect inside = srcRect.Intersected(s.SurfaceRect());
+        if (!inside.IsEmpty()) {
+            cairo_set_operator(d.cr, CAIRO_OPERATOR_SOURCE);
+            cairo_set_source(d.cr, pat);
+            cairo_rectangle(d.cr, dest.left, dest.top, dest.Width(), dest.Height());
+            cairo_fill(d.cr);
+        }
+        cairo_pattern_destroy(pat);
+        d.End();
+    }
+    if (copy) cairo_surface_destroy(copy);
+    return TRUE;
+}
+
+BOOL DC::DrawBitmap(int x, int y, const Bitmap& bitmap) {
+    if (bitmap.IsEmpty()) return FALSE;
+    if (impl_->Begin()) {
+        cairo_surface_flush(bitmap.surface());
+        cairo_set_source_surface(impl_->cr, bitmap.surface(), x, y);
+        cairo_rectangle(impl_->cr, x, y, bitmap.Width(), bitmap.Height());
+        cairo_fill(impl_->cr);
+        impl_->End();
+    }
+    return TRUE;
+}
+
+BOOL DC::DrawBitmap(const Rect& dest, const Bitmap& bitmap) {
+    if (bitmap.IsEmpty() || dest.IsEmpty()) return FALSE;
+    if (impl_->Begin()) {
+        cairo_surface_flush(bitmap.surface());
+        cairo_t* cr = impl_->cr;
+        cairo_save(cr);
+        cairo_translate(cr, dest.left, dest.top);
+        cairo_scale(cr, static_cast<double>(dest.Width()) / bitmap.Width(),
+                    static_cast<double>(dest.Height()) / bitmap.Height());
+        cairo_set_source_surface(cr, bitmap.surface(), 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+        cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+        cairo_rectangle(cr, 0, 0, bitmap.Width(), bitmap.Height());
+        cairo_fill(cr);
+        cairo_restore(cr);
+        impl_->End();
+    }
+    return TRUE;
+}
+
+BOOL DC::DrawIcon(int x, int y, HICON icon) {
+    if (!icon || !icon->image()) return FALSE;
+    return DrawBitmap(x, y, *icon->image());
+}
+
+BOOL DC::SavePng(const std::string& path) const {
+    if (!impl_->surface || impl_->SurfaceRect().IsEmpty()) return FALSE;
+    cairo_surface_flush(impl_->surface);
+    return cairo_surface_write_to_png(impl_->surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
+cairo_surface_t* DC::surface() const { return impl_->surface; }
+
+void DC::SetBaseArea(const Rect& area, Point origin) {
+    impl_->hasBase = true;
+    impl_->base = area;
+    impl_->baseOrigin = origin;
+    impl_->st.org = origin;
+    impl_->st.hasClip = false;
+}
+
+}  // namespace platform
