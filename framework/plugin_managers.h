@@ -71,6 +71,8 @@ public:
     int AddToolProvider(NewToolFn create, DeleteToolFn destroy);
     // Number of live areas made by this manager.
     int GetToolObjectCount() const { return static_cast<int>(objects.size()); }
+    // Whether `tool` is a live area made by this manager.
+    bool OwnsTool(const CTemplateTool* tool) const;
 
     // Non-zero: every area draws its order number.
     DWORD ShowZOrder = 0;
@@ -122,6 +124,8 @@ public:
     // returns its style index, or -1 when an entry point is missing.
     int AddPageStyleProvider(NewKanvoFn create, DeleteKanvoFn destroy);
 
+    // Whether `page` is a live page made by this manager.
+    bool OwnsPage(const CTemplatePage* page) const;
     CToolManager& GetToolManager() { return toolManager; }
 
     CToolManager toolManager;
