@@ -27,6 +27,8 @@ namespace {
 
 // Bitmaps above this many pixels on a side are refused (Cairo's own limit).
 constexpr int kMaxSide = 32767;
+// ... and above this many pixels in all (1 GiB of pixel memory).
+constexpr long long kMaxPixels = 1LL << 28;
 
 void SetColor(cairo_t* cr, COLORREF c) {
     cairo_set_source_rgb(cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
@@ -47,8 +49,9 @@ COLORREF FromRaw(std::uint32_t v, bool alpha) {
 }
 
 cairo_surface_t* MakeSurface(int w, int h, bool alpha) {
-    w = std::clamp(w, 0, kMaxSide);
-    h = std::clamp(h, 0, kMaxSide);
+    w = std::max(w, 0);
+    h = std::max(h, 0);
+    if (w > kMaxSide || h > kMaxSide || static_cast<long long>(w) * h > kMaxPixels) w = h = 0;
     return cairo_image_surface_create(alpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, w, h);
 }
 
@@ -192,6 +195,7 @@ BOOL Bitmap::Create(int width, int height, bool withAlpha) {
     }
     if (surface_) cairo_surface_destroy(surface_);
     surface_ = s;
+    if (width > 0 && height > 0 && IsEmpty()) ok = FALSE;  // refused as too large
     if (!withAlpha) Fill(RGB(255, 255, 255));
     return ok;
 }
