@@ -1,0 +1,195 @@
+// Loading page-style and area-tool modules from their folders: the registry
+// settings, the case-insensitive order, modules that must be skipped, and the
+// installed folder used when no setting exists.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "framework/plugin_managers.h"
+#include "platform/clipboard.h"
+#include "platform/module.h"
+#include "platform/registry.h"
+#include "platform/testing/temp_hives.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::HKEY;
+
+constexpr const char* kKey = "Software\\ZYN Systems\\Corvantis\\Template Designer";
+
+void SetFolderValue(HKEY root, const char* valueName, const std::string& folder) {
+    HKEY key = nullptr;
+    ASSERT_EQ(platform::RegCreateKeyEx(root, kKey, 0, nullptr, 0, platform::KEY_ALL_ACCESS, nullptr,
+                                       &key, nullptr),
+              platform::ERROR_SUCCESS);
+    ASSERT_EQ(platform::RegSetValueEx(key, valueName, 0, platform::REG_SZ, folder.c_str(),
+                                      static_cast<DWORD>(folder.size() + 1)),
+              platform::ERROR_SUCCESS);
+    platform::RegCloseKey(key);
+}
+
+class PluginLoading : public ::testing::Test {
+protected:
+    // A plug-in folder inside the private hives' folder.
+    std::string MakeFolder(const std::string& name) {
+        const std::string folder = hives.Dir() + "/" + name;
+        fs::create_directories(folder);
+        return folder;
+    }
+    // Copies (never links: the loader would see one file) a test module.
+    static void Put(const char* module, const std::string& folder, const std::string& name) {
+        fs::copy_file(module, folder + "/" + name, fs::copy_options::overwrite_existing);
+    }
+    static std::string FileNameOf(const void* entryPoint) {
+        return fs::path(platform::Module::PathOfAddress(entryPoint)).filename().string();
+    }
+    static bool StillLoaded(const std::string& path) {
+        void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+        if (handle != nullptr) ::dlclose(handle);
+        return handle != nullptr;
+    }
+
+    platform::TempHives hives;
+};
+
+TEST_F(PluginLoading, SortsFileNamesWithoutRegardToCase) {
+    const std::string folder = MakeFolder("pages");
+    Put(CV_TEST_PAGE_MODULE, folder, "b.pge");
+    Put(CV_TEST_PAGE_MODULE, folder, "A.pge");
+    Put(CV_TEST_PAGE_MODULE, folder, "c.PGE");
+    Put(CV_TEST_PAGE_MODULE, folder, "d.pge.old");  // not a page style
+    SetFolderValue(platform::HKEY_LOCAL_MACHINE, "PageDir", folder);
+
+    CPageStyleManager manager;
+    ASSERT_TRUE(manager.LoadPageStyles());
+    EXPECT_EQ(manager.pluginFolder, folder + "/");
+    ASSERT_EQ(manager.GetPageStyleCount(), 3);
+    const char* expected[] = {"A.pge", "b.pge", "c.PGE"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(FileNameOf(reinterpret_cast<const void*>(manager.modules[i].create)), expected[i])
+            << "style " << i;
+    }
+
+    // Loading again starts over instead of adding the modules twice.
+    ASSERT_TRUE(manager.LoadPageStyles());
+    EXPECT_EQ(manager.GetPageStyleCount(), 3);
+    manager.UnloadPageStyles();
+    EXPECT_EQ(manager.GetPageStyleCount(), 0);
+    EXPECT_FALSE(StillLoaded(folder + "/A.pge"));
+}
+
+TEST_F(PluginLoading, SkipsFilesThatAreNotCompletePageStyles) {
+    const std::string folder = MakeFolder("pages");
+    Put(CV_TEST_PAGE_CREATE_ONLY_MODULE, folder, "OnlyNew.pge");
+    Put(CV_TEST_TOOL_MODULE, folder, "ToolNamedPage.pge");
+    std::ofstream(folder + "/Text.pge") << "not a shared library";
+    std::ofstream(folder + "/Empty.pge");
+    SetFolderValue(platform::HKEY_LOCAL_MACHINE, "PageDir", folder);
+
+    CPageStyleManager manager;
+    EXPECT_FALSE(manager.LoadPageStyles());
+    EXPECT_EQ(manager.GetPageStyleCount(), 0);
+    EXPECT_FALSE(StillLoaded(folder + "/OnlyNew.pge"));
+    EXPECT_FALSE(StillLoaded(folder + "/ToolNamedPage.pge"));
+
+    // With one good module beside them, only that one counts.
+    Put(CV_TEST_PAGE_MODULE, folder, "Good.pge");
+    ASSERT_TRUE(manager.LoadPageStyles());
+    ASSERT_EQ(manager.GetPageStyleCount(), 1);
+    EXPECT_EQ(FileNameOf(reinterpret_cast<const void*>(manager.modules[0].create)), "Good.pge");
+
+    // Its create entry point makes no page: nothing is recorded.
+    EXPECT_EQ(manager.CreatePageObject(0), nullptr);
+    EXPECT_EQ(manager.GetPageObjectCount(), 0);
+    std::string name = "unchanged";
+    manager.GetPaperNameOf(0, name);
+    EXPECT_EQ(name, "unchanged");
+    EXPECT_EQ(manager.CreatePageObject(1), nullptr);
+    EXPECT_EQ(manager.CreatePageObject(-1), nullptr);
+}
+
+TEST_F(PluginLoading, MachineFolderComesBeforeTheUsersFolder) {
+    const std::string machine = MakeFolder("machine");
+    const std::string user = MakeFolder("user");
+    Put(CV_TEST_PAGE_MODULE, machine, "M.pge");
+    Put(CV_TEST_PAGE_MODULE, user, "U1.pge");
+    Put(CV_TEST_PAGE_MODULE, user, "U2.pge");
+    SetFolderValue(platform::HKEY_CURRENT_USER, "PageDir", user);
+
+    CPageStyleManager manager;
+    ASSERT_TRUE(manager.LoadPageStyles());
+    EXPECT_EQ(manager.pluginFolder, user + "/");
+    EXPECT_EQ(manager.GetPageStyleCount(), 2);
+
+    SetFolderValue(platform::HKEY_LOCAL_MACHINE, "PageDir", machine + "/");
+    ASSERT_TRUE(manager.LoadPageStyles());
+    EXPECT_EQ(manager.pluginFolder, machine + "/");  // no second separator
+    EXPECT_EQ(manager.GetPageStyleCount(), 1);
+}
+
+TEST_F(PluginLoading, AreaToolsNeedBothToolEntryPoints) {
+    const std::string folder = MakeFolder("tools");
+    Put(CV_TEST_TOOL_MODULE, folder, "y.TOL");
+    Put(CV_TEST_TOOL_MODULE, folder, "X.tol");
+    Put(CV_TEST_PAGE_MODULE, folder, "PageNamedTool.tol");
+    Put(CV_TEST_TOOL_MODULE, folder, "Tool.pge");
+    SetFolderValue(platform::HKEY_LOCAL_MACHINE, "ToolDir", folder);
+
+    CToolManager tools;
+    ASSERT_TRUE(tools.LoadTools());
+    ASSERT_EQ(tools.GetToolTypeCount(), 2);
+    EXPECT_EQ(FileNameOf(reinterpret_cast<const void*>(tools.modules[0].create)), "X.tol");
+    EXPECT_EQ(FileNameOf(reinterpret_cast<const void*>(tools.modules[1].create)), "y.TOL");
+    EXPECT_FALSE(StillLoaded(folder + "/PageNamedTool.tol"));
+    EXPECT_EQ(tools.CreateTool(0), nullptr);
+    EXPECT_EQ(tools.GetToolObjectCount(), 0);
+}
+
+TEST_F(PluginLoading, WithoutASettingUsesTheInstalledFolders) {
+    // The tests run against the staged libraries, so the installed folders
+    // are those of the staging tree.
+    const fs::path stage = fs::canonical(CV_STAGE_DIR);
+    fs::create_directories(stage / "lib/corvantis/pagestyles");  // as a build stages it
+    CPageStyleManager manager;
+    manager.LoadPageStyles();
+    manager.toolManager.LoadTools();
+    ASSERT_EQ(manager.pluginFolder.back(), '/');
+    ASSERT_EQ(manager.toolManager.pluginFolder.back(), '/');
+    auto folderOf = [](std::string folder) {
+        folder.pop_back();
+        return fs::weakly_canonical(folder);
+    };
+    EXPECT_EQ(folderOf(manager.pluginFolder), stage / "lib/corvantis/pagestyles");
+    EXPECT_EQ(folderOf(manager.toolManager.pluginFolder), stage / "lib/corvantis/tools");
+}
+
+TEST_F(PluginLoading, MissingFolderLoadsNothing) {
+    SetFolderValue(platform::HKEY_LOCAL_MACHINE, "PageDir", hives.Dir() + "/no such folder");
+    CPageStyleManager manager;
+    EXPECT_FALSE(manager.LoadPageStyles());
+    EXPECT_EQ(manager.GetPageStyleCount(), 0);
+}
+
+TEST(PageStyleManagerClipboard, AnswersWhetherATemplateIsOffered) {
+    CPageStyleManager manager;
+    platform::Clipboard::Empty();
+    EXPECT_FALSE(manager.IsTemplateOnClipboard());
+    platform::DataSource text;
+    text.SetText(platform::CF_TEXT, "<ClipboardXML>");
+    platform::Clipboard::SetDataSource(text);
+    EXPECT_FALSE(manager.IsTemplateOnClipboard());
+
+    platform::DataSource ours;
+    ours.SetText(platform::RegisterClipboardFormat("CBTemplateFormat"), "<ClipboardXML>");
+    platform::Clipboard::SetDataSource(ours);
+    EXPECT_TRUE(manager.IsTemplateOnClipboard());
+    EXPECT_EQ(manager.clipboardFormat, platform::RegisterClipboardFormat("CBTemplateFormat"));
+    platform::Clipboard::Empty();
+}
+
+}  // namespace
