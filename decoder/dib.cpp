@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "decoder/dib_internal.h"
+#include "platform/dc.h"
 
 using namespace dibdetail;
 
@@ -310,18 +311,11 @@ HGLOBAL DIB::Pack(cairo_surface_t* surface) {
     return block;
 }
 
-cairo_surface_t* DIB::MakeDrawable(const DIB* dib) {
-    if (dib == nullptr || dib->header == nullptr || !IsSupportedDepth(dib->BitCount()))
-        return nullptr;
+namespace {
+
+// Writes the bitmap as native-endian 0xFFRRGGBB words, top row first.
+void FillDrawable(const DIB* dib, unsigned char* data, std::size_t stride) {
     const int width = dib->Width(), height = dib->Height(), bits = dib->BitCount();
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
-        return nullptr;
-    }
-    cairo_surface_flush(surface);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
     std::uint32_t table[256];
     if (bits <= 8)
         PaletteWords(dib, table);
@@ -356,8 +350,41 @@ cairo_surface_t* DIB::MakeDrawable(const DIB* dib) {
             d[x] = 0xFF000000u | v;
         }
     }
+}
+
+bool Drawable(const DIB* dib) {
+    return dib != nullptr && dib->header != nullptr && IsSupportedDepth(dib->BitCount());
+}
+
+}  // namespace
+
+cairo_surface_t* DIB::MakeDrawable(const DIB* dib) {
+    if (!Drawable(dib))
+        return nullptr;
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, dib->Width(), dib->Height());
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    cairo_surface_flush(surface);
+    FillDrawable(dib, cairo_image_surface_get_data(surface),
+                 std::size_t(cairo_image_surface_get_stride(surface)));
     cairo_surface_mark_dirty(surface);
     return surface;
+}
+
+bool DIB::MakeDrawable(const DIB* dib, platform::Bitmap* bitmap) {
+    if (!Drawable(dib) || bitmap == nullptr || !bitmap->Create(dib->Width(), dib->Height()) ||
+        bitmap->Width() != dib->Width() || bitmap->Height() != dib->Height())
+        return false;
+    FillDrawable(dib, bitmap->Data(), std::size_t(bitmap->Stride()));
+    bitmap->MarkDirty();
+    return true;
+}
+
+HGLOBAL DIB::Pack(const platform::Bitmap& bitmap) {
+    return Pack(bitmap.surface());
 }
 
 std::unique_ptr<DIBPalette> DIB::MakePalette(const DIB* dib, double /*factor*/) {

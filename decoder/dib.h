@@ -19,6 +19,9 @@
 #include "platform/types.h"
 
 typedef struct _cairo_surface cairo_surface_t;
+namespace platform {
+class Bitmap;
+}
 
 struct BITMAPINFOHEADER {
     DWORD biSize;
@@ -135,10 +138,15 @@ struct DIB {
     // with a black and white palette, RGB16_565 16-bit 5-5-5. None for any
     // other surface.
     static HGLOBAL Pack(cairo_surface_t* surface);
+    // The same for a DC bitmap (24 bits, or 32 with alpha).
+    static HGLOBAL Pack(const platform::Bitmap& bitmap);
     // A drawable copy: a Cairo RGB24 image surface with the pixels converted
     // through the colour table (depths <= 8), from 5-5-5 (16 bits) or copied
     // (24 and 32 bits). The caller destroys it; none on failure.
     static cairo_surface_t* MakeDrawable(const DIB* dib);
+    // The same into a DC bitmap (made anew at the bitmap's size); false when
+    // the bitmap cannot be made.
+    static bool MakeDrawable(const DIB* dib, platform::Bitmap* bitmap);
     // A palette with the bitmap's colour entries (flags 0), for 8 bits or
     // fewer; none otherwise. The tone factor is accepted and not applied.
     static std::unique_ptr<DIBPalette> MakePalette(const DIB* dib, double factor = 1.0);

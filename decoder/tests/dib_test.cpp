@@ -1,4 +1,5 @@
 #include "decoder/dib.h"
+#include "platform/dc.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -229,6 +230,23 @@ TEST(Dib, PackWritesBottomUpRowsAndTheDocumentedHeader) {
         EXPECT_EQ(Pixel(m.get(), x, 0), (x == 0 || x == 3 || x == 9) ? 1u : 0u);
     cairo_surface_destroy(mask);
     EXPECT_EQ(DIB::Pack(nullptr), nullptr);
+}
+
+TEST(Dib, DcBitmapsPackAndComeBack) {
+    platform::Bitmap bitmap(4, 3);
+    bitmap.Fill(RGB(10, 20, 30));
+    bitmap.SetPixel(0, 0, RGB(200, 100, 50));
+    DIBPtr d(DIB::Wrap(DIB::Pack(bitmap)));
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->BitCount(), 24);
+    EXPECT_EQ(Pixel(d.get(), 0, 0), 0xC86432u);  // red 200 in the high byte
+    EXPECT_EQ(Pixel(d.get(), 3, 2), 0x0A141Eu);
+    platform::Bitmap back;
+    ASSERT_TRUE(DIB::MakeDrawable(d.get(), &back));
+    EXPECT_EQ(back.Width(), 4);
+    EXPECT_EQ(back.Height(), 3);
+    EXPECT_EQ(back.GetPixel(0, 0), RGB(200, 100, 50));
+    EXPECT_EQ(back.GetPixel(2, 1), RGB(10, 20, 30));
 }
 
 TEST(Dib, MakeDrawableConvertsThroughThePaletteAnd555) {
