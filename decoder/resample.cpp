@@ -545,6 +545,12 @@ DIB* Filtered(const DIB* src, int tw, int th, int filter, DIBProgressProc progre
         ring = std::max(ring, *hi - *lo + 1);
     }
     const std::size_t n = std::size_t(tw) * ch;
+    // A very long run (a steep shrink of a wide result) would make the ring
+    // as large as a bitmap. Four slots always suffice for the four rows one
+    // group of taps uses at a time; rows are then filtered more than once.
+    constexpr std::size_t kRingBytes = std::size_t(64) << 20;
+    if (std::size_t(ring) * n > kRingBytes)
+        ring = 4;
     DIBPtr dst(CreateResult(src, tw, th, grey));
     if (!dst)
         return nullptr;
