@@ -411,21 +411,23 @@ void CTemplatePage::DrawMargins(DC* dc) {
 
 namespace {
 
-// Pixel positions lo + i x step (truncated) that do not pass hi. Steps below
-// one pixel reach every pixel, so the list is made directly and stays
-// bounded by the rectangle whatever the step.
-std::vector<int> GridPositions(int lo, int hi, double step) {
+// Pixel positions lo + i x step (truncated, i from 0) that do not pass hi,
+// limited to the visible range [visLo, visHi). Steps below one pixel reach
+// every pixel; either way the work is bounded by the visible range.
+std::vector<int> GridPositions(int lo, int hi, double step, int visLo, int visHi) {
     std::vector<int> positions;
-    if (hi < lo) return positions;
     if (step < 1.0) {
-        for (int v = lo; v <= hi; ++v) positions.push_back(v);
+        for (int v = std::max(lo, visLo); v <= hi && v < visHi; ++v) positions.push_back(v);
         return positions;
     }
+    long first = 0;
+    if (visLo > lo) first = static_cast<long>(std::floor((visLo - lo) / step)) - 1;
+    if (first < 0) first = 0;
     // A small tolerance keeps the far edge when it falls on a step.
-    for (long i = 0;; ++i) {
+    for (long i = first;; ++i) {
         const double v = lo + i * step;
-        if (v > hi + 1e-7) break;
-        positions.push_back(static_cast<int>(v));
+        if (v > hi + 1e-7 || v >= visHi) break;
+        if (v >= visLo) positions.push_back(static_cast<int>(v));
     }
     return positions;
 }
@@ -442,8 +444,11 @@ void CTemplatePage::DrawGrid(DC* dc) {
     const double sx = (p.right - p.left) / countX;
     const double sy = (p.bottom - p.top) / countY;
     if (!std::isfinite(sx) || !std::isfinite(sy) || !(sx > 0) || !(sy > 0)) return;
-    const std::vector<int> xs = GridPositions(p.left, p.right, sx);
-    const std::vector<int> ys = GridPositions(p.top, p.bottom, sy);
+    // Only the dots the device context can show are set.
+    Rect visible;
+    dc->GetClipBox(&visible);
+    const std::vector<int> xs = GridPositions(p.left, p.right, sx, visible.left, visible.right);
+    const std::vector<int> ys = GridPositions(p.top, p.bottom, sy, visible.top, visible.bottom);
     for (int y : ys) {
         for (int x : xs) dc->SetPixel(x, y, RGB(0, 0, 0));
     }

@@ -432,22 +432,29 @@ void CTemplatePage::PaintPage() {
     if (!IsWindow()) return;
     Rect client;
     GetClientRect(&client);
-    if (client.IsEmpty()) return;
-    platform::Bitmap bitmap(client.Width(), client.Height());
+    DC* target = paintDC_;
+    std::unique_ptr<DC> window;
+    if (target == nullptr) {
+        window = GetDC();
+        target = window.get();
+    }
+    if (target == nullptr) return;
+    // The off-screen bitmap covers the client area as far as it can be seen,
+    // so a page zoomed far beyond the view costs no more than the view.
+    Rect area;
+    target->GetClipBox(&area);
+    area = area.Intersected(client);
+    if (area.IsEmpty()) return;
+    platform::Bitmap bitmap(area.Width(), area.Height());
     DC memory(&bitmap);
+    memory.SetViewportOrg(-area.left, -area.top);
     DrawBackground(&memory);
     if (host != nullptr && host->GridVisible) DrawGrid(&memory);
     if (host != nullptr && host->ShowMargin) DrawMargins(&memory);
     DrawTools(&memory);
     DrawToolFrames(&memory);
-    if (paintDC_ != nullptr) {
-        paintDC_->BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, platform::SRCCOPY);
-        return;
-    }
-    std::unique_ptr<DC> window = GetDC();
-    if (window) {
-        window->BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, platform::SRCCOPY);
-    }
+    target->BitBlt(area.left, area.top, area.Width(), area.Height(), &memory, area.left, area.top,
+                   platform::SRCCOPY);
 }
 
 void CTemplatePage::DrawTools(DC* dc) {
