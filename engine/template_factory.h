@@ -1,0 +1,19 @@
+// Template parsing: template files and tool-list texts into XML trees.
+#pragma once
+
+#include "engine/xml_tree.h"
+#include "platform/types.h"
+
+class CTemplateFactory {
+  public:
+    // Parses the XML file at `path` into `tree`. On success the tree's
+    // previous root is deleted and replaced by the file's root element; on
+    // failure (unreadable file, malformed or hostile XML) FALSE is returned
+    // and the tree is left as it was. The reason goes to the debug output.
+    static BOOL LoadXML(const char* path, CXMLTree* tree);
+
+    // Parses a UTF-8 text holding a sequence of elements (the `Group`
+    // elements of a tool list) into `tree`, under a new root named
+    // `ToolList`. Same success and failure rules as LoadXML.
+    static BOOL LoadToolListXMLString(const char* text, CXMLTree* tree);
+};

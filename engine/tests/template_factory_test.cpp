@@ -1,0 +1,349 @@
+#include "engine/template_factory.h"
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "engine/xml_tree.h"
+#include "platform/debug_output.h"
+
+namespace {
+
+constexpr const char kLatin1Declaration[] = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
+
+class TemplateFactoryTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = ::testing::TempDir() + "cv-xml-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        std::string cmd = "rm -rf '" + dir_ + "'";
+        EXPECT_EQ(std::system(cmd.c_str()), 0);
+    }
+
+    // Writes `head`, then `middle` `repeat` times, then `tail`, without ever
+    // holding the whole file in memory.
+    std::string WriteFile(const std::string& name, const std::string& head,
+                          const std::string& middle = "", long repeat = 0,
+                          const std::string& tail = "") {
+        std::string path = dir_ + "/" + name;
+        std::ofstream out(path, std::ios::binary);
+        out << head;
+        for (long i = 0; i < repeat; ++i)
+            out << middle;
+        out << tail;
+        return path;
+    }
+
+    std::string dir_;
+};
+
+std::string Xml(const CXMLTree& tree) {
+    std::unique_ptr<char[]> text(tree.GetXML());
+    return text ? std::string(text.get()) : std::string("<null>");
+}
+
+std::string Content(const CXMLTreeNode* node) {
+    char buf[4096];
+    node->GetContent(buf, sizeof buf);
+    return buf;
+}
+
+std::string Attributes(const CXMLTreeNode* node) {
+    char buf[4096];
+    node->GetAttributes(buf, sizeof buf);
+    return buf;
+}
+
+long PeakRssKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+const char kTemplate[] =
+    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+    "<Template>\n"
+    "\t<Version>1.5</Version>\n"
+    "\t<Page>\n"
+    "\t\t<Name>Hagaki</Name>\n"
+    "\t\t<Properties>\n"
+    "\t\t\t<String id=\"Author\">Ren\xE9 &amp; Co &#8364; \x80</String>\n"
+    "\t\t\t<String id=\"Width\">148.000000MM</String>\n"
+    "\t\t\t<Bool id=\"AutoFill\">TRUE</Bool>\n"
+    "\t\t</Properties>\n"
+    "\t\t<Content></Content>\n"
+    "\t</Page>\n"
+    "\t<ToolList>\n"
+    "\t\t<Group>\n"
+    "\t\t\t<Tool>\n"
+    "\t\t\t\t<Name>Text</Name>\n"
+    "\t\t\t\t<Content>\n"
+    "\t\t\t\t\t<String id=\"Text\">a&amp;b&lt;c&gt;\\p\\d</String>\n"
+    "\t\t\t\t</Content>\n"
+    "\t\t\t</Tool>\n"
+    "\t\t</Group>\n"
+    "\t</ToolList>\n"
+    "</Template>\n";
+
+TEST_F(TemplateFactoryTest, LoadsATemplateFileReadingLatin1AsWindows1252) {
+    CXMLTree tree;
+    ASSERT_TRUE(CTemplateFactory::LoadXML(WriteFile("t.xml", kTemplate).c_str(), &tree));
+    CXMLTreeNode* root = tree.GetRoot();
+    ASSERT_NE(root, nullptr);
+    char name[64];
+    root->GetName(name, sizeof name);
+    EXPECT_STREQ(name, "Template");
+    EXPECT_EQ(root->GetNumChildren(), 3);
+    EXPECT_EQ(Content(root), "");  // indentation is not content
+    EXPECT_EQ(Content(root->FindName("Version")), "1.5");
+    CXMLTreeNode* props = root->FindName("Page")->FindName("Properties");
+    ASSERT_NE(props, nullptr);
+    CXMLTreeNode* author = props->GetFirstChild();
+    EXPECT_EQ(Attributes(author), "id=\"Author\"");
+    // 0xE9 is é, the reference and the Windows-1252 byte 0x80 are both €.
+    EXPECT_EQ(Content(author), "Ren\xC3\xA9 & Co \xE2\x82\xAC \xE2\x82\xAC");
+    CXMLTreeNode* text =
+        root->FindName("ToolList")->FindName("Group")->FindName("Tool")->FindName("Content");
+    EXPECT_EQ(Content(text->GetFirstChild()), "a&b<c>\\p\\d");
+}
+
+TEST_F(TemplateFactoryTest, WriteParseWriteIsStable) {
+    CXMLTree tree;
+    ASSERT_TRUE(CTemplateFactory::LoadXML(WriteFile("t.xml", kTemplate).c_str(), &tree));
+    tree.SetTopTag(kLatin1Declaration);
+    const std::string first = Xml(tree);
+    // The euro signs come out as references, é as a Latin-1 byte.
+    EXPECT_NE(first.find("Ren\xE9 &amp; Co &#8364; &#8364;"), std::string::npos);
+    EXPECT_NE(first.find("a&amp;b&lt;c&gt;\\p\\d"), std::string::npos);
+
+    CXMLTree again;
+    ASSERT_TRUE(CTemplateFactory::LoadXML(WriteFile("again.xml", first).c_str(), &again));
+    again.SetTopTag(kLatin1Declaration);
+    EXPECT_EQ(Xml(again), first);
+
+    // A tree built by the node makers survives the same way, in UTF-8 too.
+    for (const char* top : {kLatin1Declaration, ""}) {
+        SCOPED_TRACE(top);
+        CXMLTree built(NewNode("Template", "", "", nullptr));
+        built.GetRoot()->AddChild(
+            NewStringNode("Text", "x < y && \xE2\x82\xAC \xC2\x85 &amp; \r\n", nullptr));
+        CXMLTreeNode* mixed = NewNode("Mixed", "a=\"1\"", "lead", built.GetRoot());
+        NewNode("Child", "", "", mixed);
+        built.SetTopTag(top);
+        const std::string text = Xml(built);
+        CXMLTree parsed;
+        ASSERT_TRUE(CTemplateFactory::LoadXML(WriteFile("built.xml", text).c_str(), &parsed));
+        parsed.SetTopTag(top);
+        EXPECT_EQ(Xml(parsed), text);
+        EXPECT_EQ(Content(parsed.GetRoot()->GetFirstChild()),
+                  "x < y && \xE2\x82\xAC \xC2\x85 & \r\n");
+    }
+}
+
+TEST_F(TemplateFactoryTest, ReadsOtherEncodingsAndAttributes) {
+    struct Case {
+        const char* label;
+        std::string bytes;
+        const char* content;
+    } cases[] = {
+        {"utf-8 without declaration", "<x>\xE2\x82\xAC</x>", "\xE2\x82\xAC"},
+        {"utf-8 bom", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?><x>\xC3\xA9</x>",
+         "\xC3\xA9"},
+        {"windows-1252 declared", "<?xml version='1.0' encoding='windows-1252'?><x>\x93q\x94</x>",
+         "\xE2\x80\x9Cq\xE2\x80\x9D"},
+        {"utf-16le bom", std::string("\xFF\xFE<\0x\0>\0\xAC\x20<\0/\0x\0>\0", 18), "\xE2\x82\xAC"},
+        {"cdata", "<x><![CDATA[a<b&c]]></x>", "a<b&c"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        CXMLTree tree;
+        ASSERT_TRUE(CTemplateFactory::LoadXML(WriteFile("e.xml", c.bytes).c_str(), &tree));
+        EXPECT_EQ(Content(tree.GetRoot()), c.content);
+    }
+
+    CXMLTree tree;
+    ASSERT_TRUE(CTemplateFactory::LoadXML(
+        WriteFile("a.xml", "<String id='Width'  b=\"x&amp;&quot;&lt;\" c=\"&#10;\">v</String>")
+            .c_str(),
+        &tree));
+    EXPECT_EQ(Attributes(tree.GetRoot()), "id=\"Width\" b=\"x&amp;&quot;&lt;\" c=\"&#10;\"");
+}
+
+TEST_F(TemplateFactoryTest, HostileAndBrokenFilesFailCleanly) {
+    const std::string laughs =
+        "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\">"
+        "<!ENTITY lol1 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">"
+        "<!ENTITY lol2 \"&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;\">"
+        "<!ENTITY lol3 \"&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;\">"
+        "<!ENTITY lol4 \"&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;\">"
+        "<!ENTITY lol5 \"&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;\">"
+        "<!ENTITY lol6 \"&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;\">"
+        "<!ENTITY lol7 \"&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;\">"
+        "<!ENTITY lol8 \"&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;\">"
+        "<!ENTITY lol9 \"&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;\">"
+        "]><lolz>&lol9;</lolz>";
+    struct Case {
+        const char* label;
+        const char* reason;  // as reported to the debug output
+        std::string head;
+        std::string middle;
+        long repeat;
+        std::string tail;
+    } cases[] = {
+        {"malformed", "mismatched tag", "<Template><Page></Template>", "", 0, ""},
+        {"not xml", "syntax error", "This is not XML at all.\n", "", 0, ""},
+        {"binary", "invalid token", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "", 0, ""},
+        {"empty", "no element found", "", "", 0, ""},
+        {"truncated", "unclosed token", std::string(kTemplate).substr(0, 300), "", 0, ""},
+        {"two roots", "junk after document element", "<a></a><b></b>", "", 0, ""},
+        {"undeclared entity", "undefined entity", "<a>&nbsp;</a>", "", 0, ""},
+        {"nul byte", "invalid token", std::string("<a>x\0y</a>", 9), "", 0, ""},
+        {"billion laughs", "document type", laughs, "", 0, ""},
+        {"quadratic blow-up", "document type",
+         "<!DOCTYPE x [<!ENTITY a \"" + std::string(50000, 'a') + "\">]><x>", "&a;", 50000, "</x>"},
+        {"parameter-entity bomb", "document type",
+         "<!DOCTYPE x [<!ENTITY % a \"aaaaaaaaaaaaaaaaaaaa\">"
+         "<!ENTITY % b \"%a;%a;%a;%a;%a;%a;%a;%a;%a;%a;%a;%a;%a;%a;%a;%a;\">"
+         "<!ENTITY % c \"%b;%b;%b;%b;%b;%b;%b;%b;%b;%b;%b;%b;%b;%b;%b;%b;\">"
+         "<!ENTITY % d \"%c;%c;%c;%c;%c;%c;%c;%c;%c;%c;%c;%c;%c;%c;%c;%c;\">"
+         "<!ENTITY e \"%d;%d;%d;%d;%d;%d;%d;%d;\">]><x>&e;</x>",
+         "", 0, ""},
+        {"external entity", "document type",
+         "<!DOCTYPE x [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><x>&e;</x>", "", 0, ""},
+        {"external dtd", "document type", "<!DOCTYPE x SYSTEM \"file:///etc/passwd\"><x>&e;</x>",
+         "", 0, ""},
+        {"100000-deep nesting", "nested too deeply", "", "<a>", 100000, ""},
+        {"50000 attributes", "too many attributes", "", "", 0, ""},  // filled in below
+        {"10 MB text node", "text too long", "<a>", std::string(1 << 20, 't'), 10, "</a>"},
+        {"invalid utf-8", "invalid token",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>\xC3\x28</a>", "", 0, ""},
+        {"overlong utf-8", "invalid token", "<a>\xC0\xAF</a>", "", 0, ""},
+        {"utf-8 surrogate", "invalid token", "<a>\xED\xA0\x80</a>", "", 0, ""},
+        {"utf-16 declared on 8-bit bytes", "encoding specified in XML declaration is incorrect",
+         "<?xml version=\"1.0\" encoding=\"UTF-16\"?><a/>", "", 0, ""},
+        {"latin-1 declared after a utf-8 bom", "contradicts",
+         "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a/>", "", 0, ""},
+        {"unknown encoding", "unknown encoding",
+         "<?xml version=\"1.0\" encoding=\"x-klingon\"?><a/>", "", 0, ""},
+    };
+    for (Case& c : cases) {
+        if (std::string(c.label) == "50000 attributes") {
+            std::string attributes;
+            for (int i = 0; i < 50000; ++i)
+                attributes += " a" + std::to_string(i) + "=\"v\"";
+            c.head = "<a" + attributes + "/>";
+        }
+    }
+
+    platform::ScopedDebugCapture capture;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        capture.Clear();
+        const std::string path = WriteFile("hostile.xml", c.head, c.middle, c.repeat, c.tail);
+        CXMLTree tree(NewNode("Previous", "", "", nullptr));
+        CXMLTreeNode* previous = tree.GetRoot();
+        const long rssBefore = PeakRssKiB();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(CTemplateFactory::LoadXML(path.c_str(), &tree));
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(elapsed, std::chrono::seconds(1));
+        EXPECT_LT(PeakRssKiB() - rssBefore, 64 * 1024);
+        EXPECT_EQ(tree.GetRoot(), previous);  // no partial tree, nothing replaced
+        EXPECT_TRUE(capture.Contains(c.reason)) << capture.text();
+        EXPECT_FALSE(capture.Contains("root:"));  // /etc/passwd was never read
+        std::remove(path.c_str());
+    }
+}
+
+TEST_F(TemplateFactoryTest, FilesThatCannotBeReadFail) {
+    CXMLTree tree;
+    EXPECT_FALSE(CTemplateFactory::LoadXML((dir_ + "/missing.xml").c_str(), &tree));
+    EXPECT_FALSE(CTemplateFactory::LoadXML(dir_.c_str(), &tree));  // a folder
+    const std::string fifo = dir_ + "/fifo.xml";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(CTemplateFactory::LoadXML(fifo.c_str(), &tree));  // must not block
+    EXPECT_FALSE(CTemplateFactory::LoadXML(nullptr, &tree));
+    EXPECT_FALSE(CTemplateFactory::LoadXML(WriteFile("ok.xml", "<a/>").c_str(), nullptr));
+    EXPECT_EQ(tree.GetRoot(), nullptr);
+}
+
+TEST(ToolListText, GroupsBecomeChildrenOfAToolListRoot) {
+    const char* text =
+        "<Group>\n\t<Tool>\n\t\t<Name>Text</Name>\n\t</Tool>\n</Group>\n"
+        "<Group>\n\t<Tool><Name>Image</Name></Tool>\n\t<Tool><Name>Text</Name></Tool>\n</Group>";
+    CXMLTree tree;
+    ASSERT_TRUE(CTemplateFactory::LoadToolListXMLString(text, &tree));
+    CXMLTreeNode* root = tree.GetRoot();
+    char name[64];
+    root->GetName(name, sizeof name);
+    EXPECT_STREQ(name, "ToolList");
+    ASSERT_EQ(root->GetNumChildren(), 2);
+    EXPECT_EQ(root->GetFirstChild()->GetNumChildren(), 1);
+    EXPECT_EQ(root->GetFirstChild()->GetNextSibling()->GetNumChildren(), 2);
+    EXPECT_EQ(Content(root->GetFirstChild()->GetFirstChild()->FindName("Name")), "Text");
+
+    // Loading again replaces the root.
+    ASSERT_TRUE(CTemplateFactory::LoadToolListXMLString("", &tree));
+    EXPECT_EQ(tree.GetRoot()->GetNumChildren(), 0);
+}
+
+TEST(ToolListText, TextsThatAreNotAToolListFail) {
+    const char* refused[] = {
+        "<Group>",                                   // unclosed
+        "<Group></Tool>",                            // mismatched
+        "</ToolList><ToolList>",                     // tries to leave the wrapper
+        "</ToolList><!--",                           // likewise
+        "<?xml version=\"1.0\"?><Group/>",           // a declaration is not content
+        "<!DOCTYPE x [<!ENTITY a \"b\">]><Group/>",  // no DTD
+        "<Group>&e;</Group>",                        // undeclared entity
+        "<Group>\xC3\x28</Group>",                   // invalid UTF-8
+    };
+    platform::ScopedDebugCapture capture;
+    for (const char* text : refused) {
+        SCOPED_TRACE(text);
+        CXMLTree tree(NewNode("Previous", "", "", nullptr));
+        CXMLTreeNode* previous = tree.GetRoot();
+        EXPECT_FALSE(CTemplateFactory::LoadToolListXMLString(text, &tree));
+        EXPECT_EQ(tree.GetRoot(), previous);
+    }
+    CXMLTree tree;
+    EXPECT_FALSE(CTemplateFactory::LoadToolListXMLString(nullptr, &tree));
+}
+
+TEST(ToolListText, ClipboardRoundTrip) {
+    // The clipboard text is written with an empty top tag; the part from the
+    // first Group is read back as a tool list.
+    CXMLTreeNode* root = NewNode("ClipboardXML", "", "", nullptr);
+    NewNode("Width", "", "1200.000000", root);
+    CXMLTreeNode* group = NewNode("Group", "", "", root);
+    CXMLTreeNode* tool = NewNode("Tool", "", "", group);
+    NewNode("Name", "", "Text", tool);
+    NewStringNode("Text", "\xE2\x82\xAC & more", tool);
+    CXMLTree clip(root);
+    clip.SetTopTag("");
+    const std::string text = Xml(clip);
+    const std::size_t from = text.find("<Group>");
+    const std::size_t to = text.find("</ClipboardXML>");
+    ASSERT_NE(from, std::string::npos);
+    ASSERT_NE(to, std::string::npos);
+    CXMLTree tree;
+    ASSERT_TRUE(
+        CTemplateFactory::LoadToolListXMLString(text.substr(from, to - from).c_str(), &tree));
+    CXMLTreeNode* readTool = tree.GetRoot()->FindName("Group")->FindName("Tool");
+    ASSERT_NE(readTool, nullptr);
+    EXPECT_EQ(Content(readTool->FindName("String")), "\xE2\x82\xAC & more");
+}
+
+}  // namespace
