@@ -270,6 +270,37 @@ TEST(Dib, MakeDrawableConvertsThroughThePaletteAnd555) {
     cairo_surface_destroy(s16);
 }
 
+TEST(Dib, MulDivRoundsHalvesAwayFromZero) {
+    struct Case {
+        int a, b, c, expected;
+    } cases[] = {{1, 1, 2, 1},       {3, 1, 2, 2},        {-3, 1, 2, -2},
+                 {2, 4096, 3, 2731}, {3, 4096, 7, 1755},  {400, 4096, 4000, 410},
+                 {5, 5, 0, -1},      {INT_MAX, 2, 1, -1}, {INT_MAX, INT_MAX, INT_MAX, INT_MAX},
+                 {7, -2, -3, 5}};
+    for (const Case& c : cases)
+        EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << " " << c.b << " " << c.c;
+}
+
+TEST(Dib, ResultsKeepTheSourceRowOrder) {
+    // Top-down source: the top row is red, the rest blue.
+    DIBPtr src = Make(8, -8, 24, [](int, int y) { return y == 0 ? 0xFF0000u : 0x0000FFu; });
+    ASSERT_TRUE(src && src->IsTopDown());
+    EXPECT_EQ(src->pixels[2], 0xFF);  // memory row 0 is the top row
+    DIBPtr results[] = {
+        DIBPtr(DIB::Resample(src.get(), 8, 4, 0)),  DIBPtr(DIB::Resample(src.get(), 8, 4, 3)),
+        DIBPtr(DIB::Resample(src.get(), 8, 16, 0)), DIBPtr(DIB::Crop(src.get(), 0, 0, 4, 4)),
+        DIBPtr(DIB::Rotate(src.get(), 180)),
+    };
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(results[i]);
+        EXPECT_TRUE(results[i]->IsTopDown());
+        const int redRow = i == 4 ? results[i]->Height() - 1 : 0;
+        EXPECT_GE(Pixel(results[i].get(), 3, redRow) >> 16, 0x7Fu);
+        EXPECT_EQ(Pixel(results[i].get(), 3, results[i]->Height() / 2) >> 16, 0u);
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Area averaging
 
