@@ -321,7 +321,7 @@ int BlockAverage(const std::function<int(int, int)>& v, int tx, int memRow) {
     return s >> 12;
 }
 
-TEST(Resample, ShrinkBy4AveragesBlocksAndKeepsUniformSourcesUniform) {
+TEST(DibResample, ShrinkBy4AveragesBlocksAndKeepsUniformSourcesUniform) {
     // Memory rows are what the rows are averaged over; build the source in
     // memory order so the expectation is simple to state.
     auto blue = [](int x, int y) { return (x * 7 + y * 13) % 256; };
@@ -362,7 +362,7 @@ TEST(Resample, ShrinkBy4AveragesBlocksAndKeepsUniformSourcesUniform) {
     }
 }
 
-TEST(Resample, StraddlingPixelsAreSplitAndOnlyLaterPixelsRounded) {
+TEST(DibResample, StraddlingPixelsAreSplitAndOnlyLaterPixelsRounded) {
     // 3 -> 2: each source pixel carries MulDiv(2, 4096, 3) = 2731 units.
     // Target 0 = (2731 * 0 + 1365 * 255) >> 12 = 84 (no rounding term);
     // target 1 = (2048 + 1366 * 255 + 2730 * 90) >> 12 = 145.
@@ -393,7 +393,7 @@ TEST(Resample, StraddlingPixelsAreSplitAndOnlyLaterPixelsRounded) {
             EXPECT_EQ(Pixel(three.get(), x, y), 0xC8C8C8u) << x << "," << y;
 }
 
-TEST(Resample, PaletteAndDeepSourcesExpandToGreyOr24Bits) {
+TEST(DibResample, PaletteAndDeepSourcesExpandToGreyOr24Bits) {
     // A grey palette that is not the identity: the table's green is used.
     std::vector<RGBQUAD> grey(256);
     for (int i = 0; i < 256; ++i)
@@ -436,7 +436,7 @@ TEST(Resample, PaletteAndDeepSourcesExpandToGreyOr24Bits) {
     }
 }
 
-TEST(Resample, SharpenClampsAndLeavesTheBorderAlone) {
+TEST(DibResample, SharpenClampsAndLeavesTheBorderAlone) {
     struct Case {
         int centre, edge, corner;
         int expected;
@@ -478,7 +478,7 @@ TEST(Resample, SharpenClampsAndLeavesTheBorderAlone) {
 // ---------------------------------------------------------------------------
 // Filtered resampling
 
-TEST(Resample, FiltersMatchTheirFormulas) {
+TEST(DibResample, FiltersMatchTheirFormulas) {
     struct Case {
         int filter;
         double x, value, support;
@@ -551,7 +551,7 @@ std::vector<int> ReferenceFiltered(const std::vector<int>& src, int sw, int sh, 
     return out;
 }
 
-TEST(Resample, EnlargingUsesTheHermiteFilterInEveryMode) {
+TEST(DibResample, EnlargingUsesTheHermiteFilterInEveryMode) {
     std::vector<int> v(100 * 100);
     for (int y = 0; y < 100; ++y)
         for (int x = 0; x < 100; ++x)
@@ -585,7 +585,7 @@ TEST(Resample, EnlargingUsesTheHermiteFilterInEveryMode) {
     }
 }
 
-TEST(Resample, RefusesBadRequestsWithoutAllocating) {
+TEST(DibResample, RefusesBadRequestsWithoutAllocating) {
     DIBPtr tiny = Make(1, 1, 24, [](int, int) { return 0x123456u; });
     DIBPtr grey = Make(
         1, 1, 8, [](int, int) { return 3u; }, 256, GreyRamp().data());
@@ -610,7 +610,7 @@ TEST(Resample, RefusesBadRequestsWithoutAllocating) {
 // ---------------------------------------------------------------------------
 // Nearest neighbour
 
-TEST(Resample, NearestNeighbourPicksTheDocumentedColumnsAtEveryDepth) {
+TEST(DibResample, NearestNeighbourPicksTheDocumentedColumnsAtEveryDepth) {
     // 10 -> 4 columns: max(0, ceil(c * 10 / 4) - 1) = 0, 2, 4, 7.
     // 5 -> 2 rows: MulDiv(r, 5, 2) = 0, 3 (memory rows).
     const int cols[4] = {0, 2, 4, 7};
@@ -644,7 +644,7 @@ TEST(Resample, NearestNeighbourPicksTheDocumentedColumnsAtEveryDepth) {
 // ---------------------------------------------------------------------------
 // Quarter turns and cropping
 
-TEST(Rotate, QuarterTurnsMoveTheCornersAsDocumented) {
+TEST(DibRotate, QuarterTurnsMoveTheCornersAsDocumented) {
     for (int bits : {1, 4, 8, 16, 24, 32}) {
         SCOPED_TRACE(bits);
         auto label = [bits](int x, int y) -> std::uint32_t {
@@ -679,7 +679,7 @@ TEST(Rotate, QuarterTurnsMoveTheCornersAsDocumented) {
     }
 }
 
-TEST(Rotate, LargeBitmapsAcrossTileEdgesAndTopDownRows) {
+TEST(DibRotate, LargeBitmapsAcrossTileEdgesAndTopDownRows) {
     for (int height : {45, -45}) {
         DIBPtr src = Make(70, height, 24, [](int x, int y) { return std::uint32_t(x * 256 + y); });
         DIBPtr r90(DIB::Rotate(src.get(), 90));
@@ -694,7 +694,7 @@ TEST(Rotate, LargeBitmapsAcrossTileEdgesAndTopDownRows) {
     }
 }
 
-TEST(Crop, CopiesTheRectangleBitExactAtEveryDepth) {
+TEST(DibCrop, CopiesTheRectangleBitExactAtEveryDepth) {
     for (int bits : {1, 4, 8, 16, 24, 32}) {
         SCOPED_TRACE(bits);
         const std::uint32_t mask = bits == 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
@@ -737,7 +737,7 @@ struct Progress {
     }
 };
 
-TEST(Progress, ReportsRowsAndAStopLeavesNothingBehind) {
+TEST(DibProgress, ReportsRowsAndAStopLeavesNothingBehind) {
     DIBPtr src = Make(64, 48, 24, [](int x, int y) { return std::uint32_t(x * y); });
     const std::vector<BYTE> before = Bytes(src.get());
     const std::function<DIB*(Progress&)> ops[] = {
