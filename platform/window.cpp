@@ -682,11 +682,16 @@ std::unique_ptr<DC> WindowManager::MakeWindowDC(const Window* w, bool client) {
 }
 
 Rect WindowManager::Paint() {
+    // A paint handler that asks for painting again (UpdateWindow) is served
+    // by the pass already running or by the next one, never recursively.
+    if (painting_) return Rect();
+    painting_ = true;
     WindowManager* previous = g_active;
     g_active = this;
     Rect painted, changed;
     PaintTree(root_.get(), &painted, &changed);
     g_active = previous;
+    painting_ = false;
     return changed;
 }
 

@@ -290,6 +290,10 @@ public:
     virtual void OnDestroy() {}
     // Draw the invalid part; `dc` is clipped to it with the client origin at (0,0).
     virtual void OnPaint(DC* dc) { (void)dc; }
+    // The manager draws no non-client area (the sizing band shows whatever
+    // the parent painted there); never called, kept so that a window can
+    // state that it paints none.
+    virtual void OnNcPaint() {}
     // Non-zero when the background was erased. Default: fills the invalid
     // part with the background colour when one is set.
     virtual BOOL OnEraseBkgnd(DC* dc);
@@ -529,6 +533,7 @@ private:
     Point lastMouse_;
     bool mouseInside_ = false;
     int sendDepth_ = 0;
+    bool painting_ = false;
     std::shared_ptr<WindowManager*> token_;  // lets window DCs outlive the manager safely
 };
 

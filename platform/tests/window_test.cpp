@@ -570,6 +570,25 @@ TEST(WindowManager, PaintingFollowsZOrderVisibilityAndInvalidation) {
     EXPECT_EQ(host.PixelAt(60, 60), RGB(255, 255, 255));
 }
 
+TEST(WindowManager, PaintHandlersThatAskForPaintingAgainDoNotRecurse) {
+    HeadlessHost host(50, 50);
+    class Restless : public Window {
+    public:
+        int paints = 0;
+        void OnPaint(DC* dc) override {
+            ++paints;
+            dc->SetPixel(0, 0, RGB(0, 0, 255));
+            Invalidate(FALSE);
+            UpdateWindow();
+        }
+    } w;
+    w.Create("", kChild, Rect(0, 0, 20, 20), host.root());
+    EXPECT_EQ(host.PixelAt(0, 0), RGB(0, 0, 255));
+    EXPECT_EQ(w.paints, 1);
+    host.Render();  // it is invalid again, so it paints once more
+    EXPECT_EQ(w.paints, 2);
+}
+
 TEST(WindowManager, RightButtonAsksForTheContextMenuWithAScreenPoint) {
     HeadlessHost host(200, 200, Point(300, 400));
     Probe w("W");
