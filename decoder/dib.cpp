@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "decoder/dib_internal.h"
 #include "platform/dc.h"
@@ -390,10 +391,16 @@ HGLOBAL DIB::Pack(const platform::Bitmap& bitmap) {
 std::unique_ptr<DIBPalette> DIB::MakePalette(const DIB* dib, double /*factor*/) {
     if (dib == nullptr || dib->header == nullptr || dib->BitCount() > 8)
         return nullptr;
-    auto palette = std::make_unique<DIBPalette>();
+    std::unique_ptr<DIBPalette> palette(new (std::nothrow) DIBPalette);
+    if (!palette)
+        return nullptr;
     const RGBQUAD* c = dib->Colors();
-    for (int i = 0, n = dib->ColorCount(); i < n; ++i)
-        palette->entries.push_back(PALETTEENTRY{c[i].rgbRed, c[i].rgbGreen, c[i].rgbBlue, 0});
+    try {
+        for (int i = 0, n = dib->ColorCount(); i < n; ++i)
+            palette->entries.push_back(PALETTEENTRY{c[i].rgbRed, c[i].rgbGreen, c[i].rgbBlue, 0});
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
     return palette;
 }
 

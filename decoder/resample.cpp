@@ -679,7 +679,11 @@ DIB* DIB::ResampleFiltered(const DIB* src, int width, int height, int filter,
     if (src == nullptr || src->header == nullptr || width <= 0 || height <= 0 ||
         !IsSupportedDepth(src->BitCount()) || DIBFilterSupport(filter) == 0.0)
         return nullptr;
-    return Filtered(src, width, height, filter, progress, context);
+    try {
+        return Filtered(src, width, height, filter, progress, context);
+    } catch (const std::bad_alloc&) {  // the working tables; the partial result is freed
+        return nullptr;
+    }
 }
 
 DIB* DIB::Resample(const DIB* src, int width, int height, int mode, DIBProgressProc progress,
@@ -688,15 +692,19 @@ DIB* DIB::Resample(const DIB* src, int width, int height, int mode, DIBProgressP
         mode > 3 || !IsSupportedDepth(src->BitCount()))
         return nullptr;
     const bool shrinking = src->Width() >= width && src->Height() >= height;
-    if (shrinking && mode == 3)
-        return Nearest(src, width, height, progress, context);
-    if (shrinking && mode != 2) {
-        DIB* dst = AreaAverage(src, width, height, progress, context);
-        if (dst != nullptr && mode == 1 && !Sharpen(dst)) {
-            Destroy(dst);
-            return nullptr;
+    try {
+        if (shrinking && mode == 3)
+            return Nearest(src, width, height, progress, context);
+        if (shrinking && mode != 2) {
+            DIB* dst = AreaAverage(src, width, height, progress, context);
+            if (dst != nullptr && mode == 1 && !Sharpen(dst)) {
+                Destroy(dst);
+                return nullptr;
+            }
+            return dst;
         }
-        return dst;
+        return Filtered(src, width, height, kFilterHermite, progress, context);
+    } catch (const std::bad_alloc&) {  // the working tables; the partial result is freed
+        return nullptr;
     }
-    return Filtered(src, width, height, kFilterHermite, progress, context);
 }
