@@ -209,7 +209,7 @@ TEST_F(TemplateFactoryTest, HostileAndBrokenFilesFailCleanly) {
         {"truncated", "unclosed token", std::string(kTemplate).substr(0, 300), "", 0, ""},
         {"two roots", "junk after document element", "<a></a><b></b>", "", 0, ""},
         {"undeclared entity", "undefined entity", "<a>&nbsp;</a>", "", 0, ""},
-        {"nul byte", "invalid token", std::string("<a>x\0y</a>", 9), "", 0, ""},
+        {"nul byte", "invalid token", std::string("<a>x\0y</a>", 10), "", 0, ""},
         {"billion laughs", "document type", laughs, "", 0, ""},
         {"quadratic blow-up", "document type",
          "<!DOCTYPE x [<!ENTITY a \"" + std::string(50000, 'a') + "\">]><x>", "&a;", 50000, "</x>"},
