@@ -559,8 +559,21 @@ bool FolderWritable(const std::string& folder) {
     return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-bool PathWritable(const std::string& path) {
-    if (path.empty()) return false;
+// The file that a write replaces: the target of a symbolic link, else the
+// path itself.
+std::string WriteTarget(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr) return path;
+    std::string target = real;
+    std::free(real);
+    return target;
+}
+
+bool PathWritable(const std::string& hivePath) {
+    if (hivePath.empty()) return false;
+    std::string path = WriteTarget(hivePath);
     struct stat st;
     if (::stat(path.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode) || IsReadOnly(path)) return false;
@@ -614,6 +627,24 @@ std::string CorruptName(const std::string& path) {
         name = path + ".corrupt." + std::to_string(i);
     }
     return name;
+}
+
+// Keeps the file's present text under `copy`: a hard link when the file
+// system allows one, else a plain copy.
+bool KeepCopy(const std::string& path, const std::string& copy) {
+    if (::linkat(AT_FDCWD, path.c_str(), AT_FDCWD, copy.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        return true;
+    }
+    int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    std::string text;
+    bool ok = ReadWholeFile(in, &text);
+    ::close(in);
+    int out = ok ? ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600) : -1;
+    if (out < 0) return false;
+    ok = WriteWholeFile(out, text) && ::fsync(out) == 0;
+    ::close(out);
+    return ok;
 }
 
 class LockFile {
@@ -816,30 +847,28 @@ public:
             // Lines that could not be read are dropped by this write; keep the
             // previous text beside the hive.
             std::string aside = CorruptName(h.path);
-            if (::link(h.path.c_str(), aside.c_str()) == 0) {
+            if (KeepCopy(h.path, aside)) {
                 DebugOutput::Printf("registry: %s had lines that could not be read; its "
                                     "previous text is kept as %s",
                                     h.path.c_str(), aside.c_str());
             }
         }
         std::string text = h.data.Write(Registry::RootName(RootOfIndex(index)));
-        std::string temp = h.path + ".tmp.XXXXXX";
+        // A hive that is a symbolic link is replaced at the link's target, so
+        // the link stays.
+        std::string target = WriteTarget(h.path);
+        std::string temp = target + ".tmp.XXXXXX";
         int fd = ::mkostemp(temp.data(), O_CLOEXEC);
         if (fd < 0) return ErrnoToResult(errno);
         mode_t mode = h.exists ? h.mode : (index == 0 ? 0600 : 0644);
         struct stat st;
         bool ok = ::fchmod(fd, mode) == 0 && WriteWholeFile(fd, text) && ::fsync(fd) == 0 &&
-                  ::rename(temp.c_str(), h.path.c_str()) == 0;
+                  ::rename(temp.c_str(), target.c_str()) == 0;
         if (!ok) {
             int err = errno;
             ::close(fd);
             ::unlink(temp.c_str());
             return ErrnoToResult(err);
-        }
-        int dir = ::open(ParentFolder(h.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
         }
         if (h.heldFd >= 0) ::close(h.heldFd);
         h.heldFd = fd;
