@@ -429,7 +429,7 @@ inline void CopyPixel(BYTE* d, const BYTE* s) {
 // reads and the writes stay within a few cache lines per row.
 template <int Bytes, bool Clockwise>
 bool TurnTiled(const DIB* src, DIB* dst, DIBProgressProc progress, void* context) {
-    constexpr int kTile = 64 / Bytes < 16 ? 16 : 64 / Bytes * 2;
+    constexpr int kTile = 32;
     const int W = src->Width(), H = src->Height();  // target is H wide, W high
     const int dstRows = W, dstCols = H;
     const std::ptrdiff_t sstep =
