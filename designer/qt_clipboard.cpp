@@ -1,0 +1,102 @@
+#include "designer/qt_clipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <algorithm>
+#include <cctype>
+
+using namespace platform;
+
+namespace {
+constexpr const char* kPrefix = "application/x-corvantis-";
+// Marks data this process put on the desktop's clipboard.
+constexpr const char* kOwnerMarker = "application/x-corvantis-owner";
+// Registered names are kept to a safe MIME token: letters, digits, . - _ +
+bool IsTokenChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_' ||
+           c == '+';
+}
+}  // namespace
+
+std::string QtClipboardBackend::MimeTypeOf(UINT format) {
+    if (format == CF_TEXT) return "text/plain";
+    std::string name = GetClipboardFormatName(format);
+    if (name.empty() || !std::all_of(name.begin(), name.end(), IsTokenChar)) return {};
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return kPrefix + name;
+}
+
+UINT QtClipboardBackend::FormatOfMimeType(const std::string& mimeType) {
+    if (mimeType == "text/plain") return CF_TEXT;
+    std::string prefix = kPrefix;
+    if (mimeType.size() <= prefix.size() || mimeType.compare(0, prefix.size(), prefix) != 0) {
+        return 0;
+    }
+    if (mimeType == kOwnerMarker) return 0;
+    std::string name = mimeType.substr(prefix.size());
+    if (name.size() > 255 || !std::all_of(name.begin(), name.end(), IsTokenChar)) return 0;
+    return RegisterClipboardFormat(name);
+}
+
+QMimeData* QtClipboardBackend::ToMimeData(const DataSource& source) {
+    auto* mime = new QMimeData;
+    for (const auto& [format, bytes] : source.Formats()) {
+        std::string type = MimeTypeOf(format);
+        if (type.empty()) continue;
+        QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        if (format == CF_TEXT) {
+            // Plain text leaves its terminating zero behind.
+            int zero = data.indexOf('\0');
+            if (zero >= 0) data.truncate(zero);
+            mime->setText(QString::fromUtf8(data));
+        } else {
+            mime->setData(QString::fromStdString(type), data);
+        }
+    }
+    return mime;
+}
+
+DataSource QtClipboardBackend::FromMimeData(const QMimeData* mime) {
+    DataSource source;
+    if (!mime) return source;
+    for (const QString& type : mime->formats()) {
+        UINT format = FormatOfMimeType(type.toStdString());
+        if (format == 0) continue;
+        if (format == CF_TEXT) {
+            source.SetText(CF_TEXT, mime->text().toStdString());
+        } else {
+            QByteArray data = mime->data(type);
+            source.SetData(format, data.constData(), static_cast<std::size_t>(data.size()));
+        }
+    }
+    return source;
+}
+
+void QtClipboardBackend::Set(const DataSource& source) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) return;
+    if (source.Empty()) {
+        clipboard->clear();
+        return;
+    }
+    QMimeData* mime = ToMimeData(source);
+    mime->setData(kOwnerMarker, QByteArray::number(QCoreApplication::applicationPid()));
+    clipboard->setMimeData(mime);
+}
+
+std::optional<DataSource> QtClipboardBackend::Get() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) return std::nullopt;
+    const QMimeData* mime = clipboard->mimeData();
+    if (mime && mime->data(kOwnerMarker) == QByteArray::number(QCoreApplication::applicationPid())) {
+        return std::nullopt;  // still our own content
+    }
+    return FromMimeData(mime);
+}
+
+void QtClipboardBackend::Install() {
+    static QtClipboardBackend backend;
+    Clipboard::SetBackend(&backend);
+}

@@ -1,0 +1,27 @@
+// The platform clipboard mirrored on the desktop's clipboard: each registered
+// format travels as the MIME type "application/x-corvantis-<name>" (the name
+// in lower case), the text format as text/plain, so template data copied in
+// one Designer can be pasted in another.
+#pragma once
+
+#include <string>
+
+#include "platform/clipboard.h"
+
+class QMimeData;
+
+class QtClipboardBackend : public platform::ClipboardBackend {
+public:
+    void Set(const platform::DataSource& source) override;
+    std::optional<platform::DataSource> Get() override;
+
+    // The MIME type of a format ("" for an unknown one) and back (0 when the
+    // type is not one of ours).
+    static std::string MimeTypeOf(UINT format);
+    static UINT FormatOfMimeType(const std::string& mimeType);
+    static QMimeData* ToMimeData(const platform::DataSource& source);
+    static platform::DataSource FromMimeData(const QMimeData* data);
+
+    // Installs one backend for the process (idempotent).
+    static void Install();
+};
