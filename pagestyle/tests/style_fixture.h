@@ -1,0 +1,183 @@
+// Fixture of the page-style tests: private hives naming the staged
+// page-style folder and the test area tool's folder, a page-style manager
+// that loaded them, and a view on the headless host for the page windows.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "engine/template_factory.h"
+#include "engine/xml_tree.h"
+#include "framework/plugin_managers.h"
+#include "framework/template_page.h"
+#include "framework/template_tool.h"
+#include "platform/headless_host.h"
+#include "platform/message_box.h"
+#include "platform/registry.h"
+#include "platform/testing/temp_hives.h"
+
+namespace styletest {
+
+inline constexpr const char* kDesignerKey = "Software\\ZYN Systems\\Corvantis\\Template Designer";
+inline constexpr double kMM = 100.0;  // internal units per millimetre
+
+inline void SetMachineValue(const char* valueName, const std::string& text) {
+    platform::HKEY key = nullptr;
+    ASSERT_EQ(platform::RegCreateKeyEx(platform::HKEY_LOCAL_MACHINE, kDesignerKey, 0, nullptr, 0,
+                                       platform::KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              platform::ERROR_SUCCESS);
+    ASSERT_EQ(platform::RegSetValueEx(key, valueName, 0, platform::REG_SZ, text.c_str(),
+                                      static_cast<DWORD>(text.size() + 1)),
+              platform::ERROR_SUCCESS);
+    platform::RegCloseKey(key);
+}
+
+inline int g_changed = 0;
+inline int NoPendingTool(int* out) {
+    if (out != nullptr) *out = 0;
+    return -1;
+}
+inline void Changed() { ++g_changed; }
+inline BOOL NoMargins(CTemplatePage*) { return TRUE; }
+
+// The text a page writes, as saved (with the template files' declaration).
+inline std::string TextOf(CXMLTreeNode* root) {
+    if (root == nullptr) return {};
+    CXMLTree tree(root);
+    tree.SetTopTag("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>");
+    std::unique_ptr<char[]> text(tree.GetXML());
+    return text ? std::string(text.get()) : std::string();
+}
+
+// A TestArea "Tool" node (rectangle in millimetres).
+inline CXMLTreeNode* AreaNode(bool image, double x, double y, double w, double h) {
+    CXMLTreeNode* tool = NewNode("Tool", nullptr, nullptr, nullptr);
+    NewNode("Name", nullptr, "TestArea", tool);
+    CXMLTreeNode* p = NewNode("Properties", nullptr, nullptr, tool);
+    NewStringNode("Kind", image ? "Image" : "Text", p);
+    auto number = [&](const char* id, double mm) {
+        NewStringNode(id, std::to_string(mm * kMM).c_str(), p);
+    };
+    number("X", x);
+    number("Y", y);
+    number("Width", w);
+    number("Height", h);
+    return tool;
+}
+
+class StyleFixture : public ::testing::Test {
+protected:
+    StyleFixture() : host(1200, 900) {}
+
+    void SetUp() override {
+        g_changed = 0;
+        platform::SetDefaultHost(&host);
+        SetMachineValue("PageDir", CV_PAGESTYLE_DIR);
+        SetMachineValue("ToolDir", CV_PAGESTYLE_TEST_TOOL_DIR);
+        ASSERT_TRUE(view.Create("view", platform::WS_CHILD | platform::WS_VISIBLE,
+                                platform::Rect(0, 0, 1200, 900), host.root()));
+        ASSERT_TRUE(manager.LoadPageStyles());
+        ASSERT_TRUE(manager.toolManager.LoadTools());
+    }
+
+    void TearDown() override {
+        while (manager.GetPageObjectCount() > 0) {
+            manager.DestroyPageObject(manager.GetPageObjectAt(0));
+        }
+        platform::SetDefaultHost(nullptr);
+    }
+
+    int StyleIndex(const std::string& paperName) {
+        for (int i = 0; i < manager.GetPageStyleCount(); ++i) {
+            std::string name;
+            manager.GetPaperNameOf(i, name);
+            if (name == paperName) return i;
+        }
+        ADD_FAILURE() << "no page style " << paperName;
+        return -1;
+    }
+
+    // A new page of the style with this paper name, its window in the view.
+    CTemplatePage* NewPage(const std::string& paperName) {
+        CTemplatePage* page = manager.CreatePageObject(StyleIndex(paperName));
+        if (page == nullptr) return nullptr;
+        EXPECT_TRUE(page->CreatePage(NoPendingTool, Changed, NoMargins, &view));
+        page->FitToParent(-1, -1);
+        page->Checkpoint();
+        host.Idle();
+        return page;
+    }
+
+    // Parses a template text the way the Designer opens a file.
+    std::unique_ptr<CXMLTree> Parse(const std::string& text) {
+        const std::string path = hives.Dir() + "/template.xml";
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+        auto tree = std::make_unique<CXMLTree>();
+        if (!CTemplateFactory::LoadXML(path.c_str(), tree.get())) return nullptr;
+        return tree;
+    }
+
+    // Offers a template text to the page style with this paper name.
+    CTemplatePage* OpenAs(const std::string& paperName, const std::string& text) {
+        std::unique_ptr<CXMLTree> tree = Parse(text);
+        if (!tree) return nullptr;
+        CTemplatePage* page = manager.CreatePageObject(StyleIndex(paperName));
+        if (page == nullptr) return nullptr;
+        if (!page->CreateFromXML(tree->GetRoot(), NoPendingTool, Changed, NoMargins, &view)) {
+            EXPECT_FALSE(page->IsWindow());
+            manager.DestroyPageObject(page);
+            return nullptr;
+        }
+        page->FitToParent(-1, -1);
+        host.Idle();
+        return page;
+    }
+
+    // An area of the test tool on the page (millimetres), its window placed.
+    CTemplateTool* AddArea(CTemplatePage* page, bool image, double x, double y, double w = 20,
+                           double h = 10) {
+        std::unique_ptr<CXMLTreeNode> node(AreaNode(image, x, y, w, h));
+        CTemplateTool* tool = manager.toolManager.CreateToolFromXML(node.get());
+        EXPECT_NE(tool, nullptr);
+        if (tool == nullptr) return nullptr;
+        EXPECT_TRUE(tool->AttachToPage(nullptr, page));
+        tool->UpdateWindowPos();
+        host.Idle();
+        return tool;
+    }
+
+    static void SelectOnly(std::initializer_list<CTemplateTool*> tools) {
+        bool first = true;
+        for (CTemplateTool* t : tools) {
+            t->SetSelection(SELECT_ON, first ? FALSE : TRUE);
+            first = false;
+        }
+    }
+
+    platform::TempHives hives;
+    platform::HeadlessHost host;
+    platform::Window view;
+    CPageStyleManager manager;
+};
+
+// A template of `paperName` with these properties' texts.
+inline std::string TemplateText(const std::string& paperName, const std::string& width,
+                                const std::string& height, const std::string& orientation,
+                                const std::string& extraProperties = "",
+                                const std::string& toolList = "<ToolList></ToolList>",
+                                const std::string& version = "1.5") {
+    return "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<Template>\n<Version>" + version +
+           "</Version>\n<Page>\n<Name>" + paperName +
+           "</Name>\n<Properties>\n<String id=\"Author\">someone</String>\n<String "
+           "id=\"Width\">" +
+           width + "</String>\n<String id=\"Height\">" + height +
+           "</String>\n<String id=\"Orientation\">" + orientation + "</String>\n" +
+           extraProperties + "</Properties>\n<Content></Content>\n</Page>\n" + toolList +
+           "\n</Template>\n";
+}
+
+}  // namespace styletest
