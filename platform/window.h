@@ -332,8 +332,10 @@ public:
     // the following mouse input: the default returns at once.
     virtual void OnNcLButtonDown(UINT hitTest, Point screenPoint);
     virtual void OnNcLButtonUp(UINT hitTest, Point screenPoint) { (void)hitTest, (void)screenPoint; }
+    // Default: handled as a press, so a quick second press on the band
+    // still starts a resize.
     virtual void OnNcLButtonDblClk(UINT hitTest, Point screenPoint) {
-        (void)hitTest, (void)screenPoint;
+        OnNcLButtonDown(hitTest, screenPoint);
     }
     virtual void OnNcMouseMove(UINT hitTest, Point screenPoint) { (void)hitTest, (void)screenPoint; }
     // During the resize loop, on every mouse move: the edge code (WMSZ_) and

@@ -336,14 +336,24 @@ TEST(WindowManager, SizingBorderRunsTheResizeLoop) {
     EXPECT_FALSE(tool.HasCapture());
     host.ReleaseLeft(0, 0);
 
+    // Two quick presses on the band: the second one resizes as well.
+    host.AdvanceTime(1000);
+    const int ex = 20 + 180 - 2;
+    host.Click(ex, by);
+    host.PressLeft(ex, by);
+    EXPECT_TRUE(host.manager().InResizeLoop());
+    host.MouseMove(ex + 10, by);
+    host.ReleaseLeft(ex + 10, by);
+    EXPECT_EQ(tool.GetRectInParent(), Rect(50, 40, 190, 120));
+
     // Without the sizing style the band is ordinary client area.
     tool.ModifyStyle(WS_THICKFRAME, 0, SWP_FRAMECHANGED);
     tool.events.clear();
     host.AdvanceTime(1000);
-    host.PressLeft(20 + 180 - 1, 10 + 60);
+    host.PressLeft(20 + 190 - 1, 10 + 60);
     EXPECT_EQ(tool.Count("down"), 1);
     EXPECT_EQ(tool.Count("ncdown"), 0);
-    host.ReleaseLeft(20 + 180 - 1, 10 + 60);
+    host.ReleaseLeft(20 + 190 - 1, 10 + 60);
 }
 
 TEST(WindowManager, ResizeLoopSurvivesItsWindowGoingAway) {
