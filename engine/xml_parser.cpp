@@ -292,7 +292,12 @@ void XMLTreeBuilder::SetContent(CXMLTreeNode* node, std::string content) {
 }
 
 std::size_t XMLTreeBuilder::NodeBytes(const CXMLTreeNode* node) {
-    return sizeof(CXMLTreeNode) + 16 + node->name_.capacity() + node->attributes_.capacity();
+    // The node's own block plus allocator overhead, and the heap blocks of
+    // strings too long to be held inside the string object.
+    auto heap = [](const std::string& s) {
+        return s.capacity() > std::string().capacity() ? s.capacity() + 1 : 0;
+    };
+    return sizeof(CXMLTreeNode) + 16 + heap(node->name_) + heap(node->attributes_);
 }
 
 XMLTreeBuilder::XMLTreeBuilder(Input input, const XMLParseLimits& limits)

@@ -19,7 +19,7 @@ struct XMLParseLimits {
     std::size_t maxAttributes = 1024;         // attributes of one element
     std::size_t maxAttributeBytes = 1 << 20;  // attribute text of one element
     std::size_t maxTextBytes = 1 << 20;       // decoded text of one element
-    std::size_t maxNodes = 200000;            // elements in the document
+    std::size_t maxNodes = 100000;            // elements in the document
     std::size_t maxTreeBytes = 32u << 20;     // memory the tree may take
     std::size_t maxInputBytes = 32u << 20;    // size of the document
 };
