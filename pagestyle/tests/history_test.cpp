@@ -1,0 +1,327 @@
+// Copy, cut and paste between pages, and the undo history.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "pagestyle/style_page.h"
+#include "pagestyle/tests/style_fixture.h"
+#include "platform/clipboard.h"
+
+namespace styletest {
+namespace {
+
+CStylePage* Style(CTemplatePage* page) { return static_cast<CStylePage*>(page); }
+
+class History : public StyleFixture {
+protected:
+    void SetUp() override {
+        StyleFixture::SetUp();
+        platform::Clipboard::Empty();
+    }
+    void TearDown() override {
+        platform::Clipboard::Empty();
+        StyleFixture::TearDown();
+    }
+
+    std::vector<CTemplateTool*> Selected(CTemplatePage* page) {
+        std::vector<CTemplateTool*> out;
+        for (int i = 0; i < page->GetToolCount(); ++i) {
+            if (page->GetToolAt(i)->flags & TOOL_SELECTED) out.push_back(page->GetToolAt(i));
+        }
+        return out;
+    }
+
+    // One pixel of the page in internal units: the precision of a paste.
+    static double Pixel(CTemplatePage* page) { return page->GetUnitsPerPixelX() + 1e-9; }
+
+    void Offer(const std::string& text) {
+        platform::DataSource source;
+        source.SetText(platform::RegisterClipboardFormat("CBTemplateFormat"), text);
+        platform::Clipboard::SetDataSource(source);
+    }
+};
+
+TEST_F(History, RepeatedPastesIntoTheSamePageMoveOnBy3mm) {
+    CTemplatePage* page = NewPage("A4");
+    CTemplateTool* area = AddArea(page, false, 30, 40);
+    SelectOnly({area});
+    page->Copy();
+    const UINT format = platform::RegisterClipboardFormat("CBTemplateFormat");
+    ASSERT_TRUE(platform::Clipboard::IsFormatAvailable(format));
+    EXPECT_EQ(platform::Clipboard::GetText(format), platform::Clipboard::GetText());
+    EXPECT_TRUE(manager.IsTemplateOnClipboard());
+
+    for (int n = 1; n <= 3; ++n) {
+        SCOPED_TRACE(n);
+        page->Paste();
+        ASSERT_EQ(page->GetToolCount(), 1 + n);
+        CTemplateTool* pasted = page->GetToolAt(0);  // moved to the front
+        EXPECT_NEAR(pasted->rect.x, (30 + 3 * n) * kMM, Pixel(page));
+        EXPECT_NEAR(pasted->rect.y, (40 + 3 * n) * kMM, Pixel(page));
+        EXPECT_EQ(Selected(page), std::vector<CTemplateTool*>{pasted});
+        EXPECT_EQ(pasted->rect.unit, UNIT_MILLIMETERS);
+    }
+    EXPECT_EQ(Style(page)->pasteCount, 3);
+}
+
+TEST_F(History, PasteIntoAnotherStyleKeepsPositionsAndKeepsRings) {
+    CTemplatePage* from = NewPage("A4");
+    CTemplateTool* image = AddArea(from, true, 20, 20, 30, 20);
+    CTemplateTool* text1 = AddArea(from, false, 20, 50);
+    CTemplateTool* text2 = AddArea(from, false, 20, 70);
+    text1->LinkTo(image);
+    text2->LinkTo(text1);
+    CTemplateTool* textA = AddArea(from, false, 60, 20);
+    CTemplateTool* textB = AddArea(from, false, 60, 40);
+    textB->LinkTo(textA);
+    SelectOnly({image, text1, text2});
+    from->Copy();
+
+    CTemplatePage* to = NewPage("Letter");
+    to->Paste();
+    ASSERT_EQ(to->GetToolCount(), 3);
+    CTemplateTool* pastedImage = nullptr;
+    for (int i = 0; i < 3; ++i) {
+        if (to->GetToolAt(i)->IsImageTool()) pastedImage = to->GetToolAt(i);
+    }
+    ASSERT_NE(pastedImage, nullptr);
+    EXPECT_EQ(to->GetGroupSize(pastedImage), 3);
+    EXPECT_NEAR(pastedImage->rect.x, 20 * kMM, Pixel(to));
+    EXPECT_NEAR(pastedImage->rect.y, 20 * kMM, Pixel(to));
+    EXPECT_EQ(Selected(to).size(), 3u);
+    EXPECT_EQ(pastedImage->rect.unit, UNIT_INCHES);
+
+    to->Paste();  // the second paste of the same copy moves on
+    ASSERT_EQ(to->GetToolCount(), 6);
+    EXPECT_EQ(Selected(to).size(), 3u);
+    for (CTemplateTool* t : Selected(to)) {
+        if (t->IsImageTool()) {
+            EXPECT_NEAR(t->rect.x, 23 * kMM, Pixel(to));
+        }
+    }
+
+    // Two linked texts without their image come back unlinked.
+    SelectOnly({textA, textB});
+    from->Copy();
+    CTemplatePage* other = NewPage("Legal");
+    other->Paste();
+    ASSERT_EQ(other->GetToolCount(), 2);
+    EXPECT_FALSE(other->GetToolAt(0)->IsLinked());
+    EXPECT_FALSE(other->GetToolAt(1)->IsLinked());
+    EXPECT_EQ(Selected(other).size(), 2u);
+}
+
+TEST_F(History, SelectionLargerThanThePaperIsRefusedWithAMessage) {
+    CTemplatePage* a4 = NewPage("A4");
+    CTemplateTool* wide = AddArea(a4, false, 150, 20, 50, 10);  // right edge at 200 mm
+    SelectOnly({wide});
+    a4->Copy();
+
+    CTemplatePage* hagaki = manager.CreatePageObject(StyleIndex("Hagaki"));
+    Style(hagaki)->orientation = 1;
+    ASSERT_TRUE(hagaki->CreatePage(NoPendingTool, Changed, NoMargins, &view));
+    hagaki->FitToParent(-1, -1);
+    host.ClearRecords();
+    hagaki->Paste();
+    EXPECT_EQ(hagaki->GetToolCount(), 0);
+    ASSERT_EQ(host.messageBoxes().size(), 1u);
+    EXPECT_EQ(host.messageBoxes()[0].text,
+              "The current selection is too large to fit on this page.");
+    EXPECT_EQ(host.messageBoxes()[0].type & platform::MB_ICONMASK, platform::MB_ICONEXCLAMATION);
+}
+
+TEST_F(History, ClipboardTextThatIsNotOursPastesNothingSilently) {
+    CTemplatePage* source = NewPage("A4");
+    SelectOnly({AddArea(source, false, 10, 10)});
+    source->Copy();
+    const std::string good = *platform::Clipboard::GetText(
+        platform::RegisterClipboardFormat("CBTemplateFormat"));
+    ASSERT_NE(good.find("<Group>"), std::string::npos);
+
+    const std::string cases[] = {
+        "",
+        "plain text",
+        good.substr(0, good.size() / 2),                               // truncated
+        "<ClipboardXML><Width>1</Width><Height>1</Height></ClipboardXML>",  // no source
+        "<ClipboardXML><Width>1</Width><Height>1</Height><Source>5</Source></ClipboardXML>",
+        "<ClipboardXML><Width>x</Width><Height>1</Height><Source>5</Source><Group>"
+        "</Group></ClipboardXML>",
+        "<ClipboardXML><Width>1</Width><Height>1</Height><Source>5</Source><Group><Tool>"
+        "</ClipboardXML>",                                             // not well formed
+        "<ClipboardXML><Width>1</Width><Height>1</Height><Source>5</Source><Group><Tool><Name>"
+        "Unknown</Name></Tool></Group></ClipboardXML>",                // no tool accepts it
+        "<ClipboardXML><Width>nan</Width><Height>1</Height><Source>5</Source><Group>"
+        "</Group></ClipboardXML>",
+    };
+    CTemplatePage* page = NewPage("Letter");
+    host.ClearRecords();
+    const int states = Style(page)->GetUndoStateCount();
+    for (const std::string& text : cases) {
+        Offer(text);
+        page->Paste();
+        EXPECT_EQ(page->GetToolCount(), 0) << text;
+    }
+    // Plain text alone is not a template.
+    platform::DataSource plain;
+    plain.SetText(platform::CF_TEXT, good);
+    platform::Clipboard::SetDataSource(plain);
+    page->Paste();
+    EXPECT_EQ(page->GetToolCount(), 0);
+    EXPECT_TRUE(host.messageBoxes().empty());
+    EXPECT_EQ(Style(page)->GetUndoStateCount(), states);
+}
+
+TEST_F(History, CutRemovesTheSelectionAndPastesBack) {
+    CTemplatePage* page = NewPage("Letter");
+    CTemplateTool* keep = AddArea(page, false, 10, 10);
+    CTemplateTool* cut = AddArea(page, true, 40, 40);
+    SelectOnly({cut});
+    page->Cut();
+    ASSERT_EQ(page->GetToolCount(), 1);
+    EXPECT_EQ(page->GetToolAt(0), keep);
+    page->Paste();  // into the page it came from: offset by 3 mm
+    ASSERT_EQ(page->GetToolCount(), 2);
+    EXPECT_TRUE(page->GetToolAt(0)->IsImageTool());
+    EXPECT_NEAR(page->GetToolAt(0)->rect.x, 43 * kMM, Pixel(page));
+
+    // Nothing selected: the clipboard keeps what it had.
+    for (int i = 0; i < page->GetToolCount(); ++i) page->GetToolAt(i)->SetSelection(SELECT_OFF, TRUE);
+    const unsigned long sequence = platform::Clipboard::SequenceNumber();
+    page->Copy();
+    page->Cut();
+    EXPECT_EQ(platform::Clipboard::SequenceNumber(), sequence);
+    EXPECT_EQ(page->GetToolCount(), 2);
+}
+
+TEST_F(History, UndoKeepsTheLastHundredStates) {
+    CTemplatePage* page = NewPage("Letter");
+    CStylePage* style = Style(page);
+    ASSERT_EQ(style->GetUndoStateCount(), 1);
+    EXPECT_FALSE(page->canUndo);
+    for (int i = 1; i <= 101; ++i) {
+        AddArea(page, false, i % 100, 10);
+        page->SetModified();
+    }
+    EXPECT_EQ(style->GetUndoStateCount(), 100);
+    EXPECT_EQ(page->GetToolCount(), 101);
+    int undone = 0;
+    while (page->canUndo) {
+        ASSERT_TRUE(page->Undo());
+        ++undone;
+    }
+    EXPECT_EQ(undone, 99);
+    // The oldest reachable state is the one after the second change.
+    EXPECT_EQ(page->GetToolCount(), 2);
+    EXPECT_TRUE(page->canRedo);
+    EXPECT_FALSE(page->recordingSuspended);
+}
+
+TEST_F(History, UndoAndRedoRestoreAreasAndProperties) {
+    CTemplatePage* page = NewPage("Hagaki");
+    CStylePage* style = Style(page);
+    g_changed = 0;
+    CTemplateTool* image = AddArea(page, true, 10, 10, 30, 20);
+    CTemplateTool* text = AddArea(page, false, 10, 40);
+    text->LinkTo(image);
+    page->SetModified();
+    EXPECT_EQ(g_changed, 1);
+
+    // Turn the page, as the properties dialog does.
+    const PaperSize landscape = page->paper;
+    style->orientation = 1;
+    std::swap(page->paper.width, page->paper.height);
+    style->useBGColor = 1;
+    style->color = 0x00FF00;
+    page->SetModified();
+
+    ASSERT_TRUE(page->Undo());
+    EXPECT_EQ(style->orientation, 0);
+    EXPECT_EQ(page->paper, landscape);
+    EXPECT_EQ(style->useBGColor, 0);
+    EXPECT_EQ(style->color, 0xFFFFFFu);
+    ASSERT_EQ(page->GetToolCount(), 2);
+    EXPECT_TRUE(page->GetToolAt(0)->IsLinkedWith(page->GetToolAt(1)));
+    EXPECT_TRUE(page->canRedo);
+    EXPECT_GE(g_changed, 3);
+
+    ASSERT_TRUE(page->Redo());
+    EXPECT_EQ(style->orientation, 1);
+    EXPECT_DOUBLE_EQ(page->paper.width, 100 * kMM);
+    EXPECT_EQ(style->color, 0x00FF00u);
+    EXPECT_FALSE(page->canRedo);
+
+    // Window follows the paper: portrait is taller than wide.
+    host.Idle();
+    platform::Rect r = page->GetRectInParent();
+    EXPECT_GT(r.Height(), r.Width());
+}
+
+TEST_F(History, ANewChangeAfterUndoDropsTheRedoStates) {
+    CTemplatePage* page = NewPage("Letter");
+    for (int i = 0; i < 3; ++i) {
+        AddArea(page, false, 10 + 10 * i, 10);
+        page->SetModified();
+    }
+    ASSERT_EQ(Style(page)->GetUndoStateCount(), 4);
+    page->Undo();
+    page->Undo();
+    EXPECT_EQ(page->GetToolCount(), 1);
+    AddArea(page, true, 50, 50);
+    page->SetModified();
+    EXPECT_EQ(Style(page)->GetUndoStateCount(), 3);
+    EXPECT_FALSE(page->canRedo);
+    EXPECT_EQ(page->Redo(), 0);
+    EXPECT_EQ(page->GetToolCount(), 2);
+}
+
+TEST_F(History, RequestsOutsideTheHistoryLeaveThePageAlone) {
+    CTemplatePage* page = NewPage("Letter");
+    AddArea(page, false, 10, 10);  // not recorded yet
+    EXPECT_EQ(page->Undo(), 0);
+    EXPECT_EQ(page->Redo(), 0);
+    EXPECT_EQ(page->GetToolCount(), 1);
+    EXPECT_FALSE(page->recordingSuspended);
+
+    // A snapshot without a tool list still ends the suspension.
+    CStylePage* style = Style(page);
+    page->SetModified();
+    CXMLTreeNode* first = style->undoList[0].get();
+    delete first->FindName("ToolList");
+    ASSERT_TRUE(page->Undo());
+    EXPECT_EQ(page->GetToolCount(), 0);
+    EXPECT_FALSE(page->recordingSuspended);
+    page->SetModified();
+    EXPECT_EQ(style->GetUndoStateCount(), 2);
+}
+
+TEST_F(History, BackgroundAndShadow) {
+    CTemplatePage* page = NewPage("Letter");
+    host.Render();
+    const platform::Rect r = page->GetRectInParent();  // the view is at the root's origin
+    EXPECT_EQ(host.PixelAt(r.left + r.Width() / 2, r.top + r.Height() / 2), RGB(255, 255, 255));
+    EXPECT_EQ(host.PixelAt(r.left, r.top + r.Height() / 2), RGB(0, 0, 0));  // frame
+    EXPECT_EQ(host.PixelAt(r.left + r.Width() / 2, r.bottom), RGB(0, 0, 0));  // shadow
+    EXPECT_EQ(host.PixelAt(r.right, r.top + r.Height() / 2), RGB(0, 0, 0));
+
+    Style(page)->useBGColor = 1;
+    Style(page)->color = RGB(10, 200, 30);
+    page->Invalidate(TRUE);
+    host.Render();
+    EXPECT_EQ(host.PixelAt(r.left + r.Width() / 2, r.top + r.Height() / 2), RGB(10, 200, 30));
+}
+
+TEST_F(History, LinkingTwoImagesShowsTheLinkMessage) {
+    CTemplatePage* page = NewPage("Letter");
+    CTemplateTool* a = AddArea(page, true, 10, 10);
+    CTemplateTool* b = AddArea(page, true, 40, 40);
+    SelectOnly({a, b});
+    host.ClearRecords();
+    page->SendMessage(platform::WM_COMMAND, ID_MENU_SECOND, 0);
+    ASSERT_EQ(host.messageBoxes().size(), 1u);
+    EXPECT_EQ(host.messageBoxes()[0].text.substr(0, 42),
+              "You attempted to link more than one image.");
+    EXPECT_FALSE(a->IsLinked());
+}
+
+}  // namespace
+}  // namespace styletest
