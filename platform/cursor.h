@@ -29,7 +29,7 @@ enum class StandardCursor {
 };
 
 class Cursor {
-public:
+  public:
     // The shared standard cursor of a shape (never null).
     static const Cursor* Standard(StandardCursor shape);
     // A cursor (or icon) showing a copy of the image; null for an empty image.
@@ -43,7 +43,7 @@ public:
     const Bitmap* image() const { return image_.get(); }
     Point hotSpot() const { return hotSpot_; }
 
-private:
+  private:
     Cursor() = default;
     StandardCursor shape_ = StandardCursor::Arrow;
     std::unique_ptr<Bitmap> image_;

@@ -3,8 +3,8 @@
 // anti-aliasing. Every primitive applies the DC's clip afresh, so the Cairo
 // state never leaks between calls.
 #include <cairo.h>
-#include <glib.h>
 #include <fontconfig/fontconfig.h>
+#include <glib.h>
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
 #endif
@@ -43,7 +43,8 @@ COLORREF FromRaw(std::uint32_t v, bool alpha) {
     unsigned r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
     if (alpha) {
         unsigned a = v >> 24;
-        if (a == 0) return RGB(0, 0, 0);
+        if (a == 0)
+            return RGB(0, 0, 0);
         if (a < 255) {
             r = std::min(255u, (r * 255 + a / 2) / a);
             g = std::min(255u, (g * 255 + a / 2) / a);
@@ -56,7 +57,8 @@ COLORREF FromRaw(std::uint32_t v, bool alpha) {
 cairo_surface_t* MakeSurface(int w, int h, bool alpha) {
     w = std::max(w, 0);
     h = std::max(h, 0);
-    if (w > kMaxSide || h > kMaxSide || static_cast<long long>(w) * h > kMaxPixels) w = h = 0;
+    if (w > kMaxSide || h > kMaxSide || static_cast<long long>(w) * h > kMaxPixels)
+        w = h = 0;
     return cairo_image_surface_create(alpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, w, h);
 }
 
@@ -65,7 +67,9 @@ bool SurfaceOk(cairo_surface_t* s) {
            cairo_surface_get_type(s) == CAIRO_SURFACE_TYPE_IMAGE;
 }
 
-int SurfaceWidth(cairo_surface_t* s) { return SurfaceOk(s) ? cairo_image_surface_get_width(s) : 0; }
+int SurfaceWidth(cairo_surface_t* s) {
+    return SurfaceOk(s) ? cairo_image_surface_get_width(s) : 0;
+}
 int SurfaceHeight(cairo_surface_t* s) {
     return SurfaceOk(s) ? cairo_image_surface_get_height(s) : 0;
 }
@@ -200,7 +204,8 @@ Bitmap::Bitmap(int width, int height, bool withAlpha) : surface_(nullptr) {
 }
 
 Bitmap::~Bitmap() {
-    if (surface_) cairo_surface_destroy(surface_);
+    if (surface_)
+        cairo_surface_destroy(surface_);
 }
 
 Bitmap::Bitmap(Bitmap&& other) noexcept : surface_(other.surface_) {
@@ -222,10 +227,13 @@ BOOL Bitmap::Create(int width, int height, bool withAlpha) {
         s = MakeSurface(0, 0, withAlpha);
         ok = FALSE;
     }
-    if (surface_) cairo_surface_destroy(surface_);
+    if (surface_)
+        cairo_surface_destroy(surface_);
     surface_ = s;
-    if (width > 0 && height > 0 && IsEmpty()) ok = FALSE;  // refused as too large
-    if (!withAlpha) Fill(RGB(255, 255, 255));
+    if (width > 0 && height > 0 && IsEmpty())
+        ok = FALSE;  // refused as too large
+    if (!withAlpha)
+        Fill(RGB(255, 255, 255));
     return ok;
 }
 
@@ -243,7 +251,8 @@ struct PngReader {
 
 cairo_status_t ReadPng(void* closure, unsigned char* out, unsigned int length) {
     auto* r = static_cast<PngReader*>(closure);
-    if (length > r->size - r->pos) return CAIRO_STATUS_READ_ERROR;
+    if (length > r->size - r->pos)
+        return CAIRO_STATUS_READ_ERROR;
     std::memcpy(out, r->data + r->pos, length);
     r->pos += length;
     return CAIRO_STATUS_SUCCESS;
@@ -253,11 +262,13 @@ cairo_status_t ReadPng(void* closure, unsigned char* out, unsigned int length) {
 // (ARGB32 or RGB24), or null when it is not usable.
 cairo_surface_t* AdoptPng(cairo_surface_t* png) {
     if (!SurfaceOk(png)) {
-        if (png) cairo_surface_destroy(png);
+        if (png)
+            cairo_surface_destroy(png);
         return nullptr;
     }
     cairo_format_t f = cairo_image_surface_get_format(png);
-    if (f == CAIRO_FORMAT_ARGB32 || f == CAIRO_FORMAT_RGB24) return png;
+    if (f == CAIRO_FORMAT_ARGB32 || f == CAIRO_FORMAT_RGB24)
+        return png;
     int w = cairo_image_surface_get_width(png), h = cairo_image_surface_get_height(png);
     cairo_surface_t* s = MakeSurface(w, h, true);
     cairo_t* cr = cairo_create(s);
@@ -280,7 +291,8 @@ BOOL Bitmap::LoadPng(const void* data, std::size_t size) {
         Create(0, 0);
         return FALSE;
     }
-    if (surface_) cairo_surface_destroy(surface_);
+    if (surface_)
+        cairo_surface_destroy(surface_);
     surface_ = s;
     return TRUE;
 }
@@ -291,13 +303,15 @@ BOOL Bitmap::LoadPngFile(const std::string& path) {
         Create(0, 0);
         return FALSE;
     }
-    if (surface_) cairo_surface_destroy(surface_);
+    if (surface_)
+        cairo_surface_destroy(surface_);
     surface_ = s;
     return TRUE;
 }
 
 BOOL Bitmap::SavePng(const std::string& path) const {
-    if (IsEmpty()) return FALSE;
+    if (IsEmpty())
+        return FALSE;
     cairo_surface_flush(surface_);
     return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
@@ -316,14 +330,19 @@ Bitmap Bitmap::Clone() const {
     return copy;
 }
 
-int Bitmap::Width() const { return SurfaceWidth(surface_); }
-int Bitmap::Height() const { return SurfaceHeight(surface_); }
+int Bitmap::Width() const {
+    return SurfaceWidth(surface_);
+}
+int Bitmap::Height() const {
+    return SurfaceHeight(surface_);
+}
 bool Bitmap::HasAlpha() const {
     return SurfaceOk(surface_) && cairo_image_surface_get_format(surface_) == CAIRO_FORMAT_ARGB32;
 }
 
 std::uint32_t Bitmap::GetRawPixel(int x, int y) const {
-    if (x < 0 || y < 0 || x >= Width() || y >= Height()) return 0;
+    if (x < 0 || y < 0 || x >= Width() || y >= Height())
+        return 0;
     cairo_surface_flush(surface_);
     const unsigned char* row = cairo_image_surface_get_data(surface_) + y * Stride();
     std::uint32_t v;
@@ -332,12 +351,14 @@ std::uint32_t Bitmap::GetRawPixel(int x, int y) const {
 }
 
 COLORREF Bitmap::GetPixel(int x, int y) const {
-    if (x < 0 || y < 0 || x >= Width() || y >= Height()) return CLR_INVALID;
+    if (x < 0 || y < 0 || x >= Width() || y >= Height())
+        return CLR_INVALID;
     return FromRaw(GetRawPixel(x, y), HasAlpha());
 }
 
 BOOL Bitmap::SetPixel(int x, int y, COLORREF c) {
-    if (x < 0 || y < 0 || x >= Width() || y >= Height()) return FALSE;
+    if (x < 0 || y < 0 || x >= Width() || y >= Height())
+        return FALSE;
     cairo_surface_flush(surface_);
     std::uint32_t v = 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
     std::memcpy(cairo_image_surface_get_data(surface_) + y * Stride() + 4 * x, &v, 4);
@@ -346,7 +367,8 @@ BOOL Bitmap::SetPixel(int x, int y, COLORREF c) {
 }
 
 void Bitmap::Fill(COLORREF c) {
-    if (IsEmpty()) return;
+    if (IsEmpty())
+        return;
     cairo_t* cr = cairo_create(surface_);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     SetColor(cr, c);
@@ -355,18 +377,23 @@ void Bitmap::Fill(COLORREF c) {
 }
 
 unsigned char* Bitmap::Data() {
-    if (IsEmpty()) return nullptr;
+    if (IsEmpty())
+        return nullptr;
     cairo_surface_flush(surface_);
     return cairo_image_surface_get_data(surface_);
 }
 const unsigned char* Bitmap::Data() const {
-    if (IsEmpty()) return nullptr;
+    if (IsEmpty())
+        return nullptr;
     cairo_surface_flush(surface_);
     return cairo_image_surface_get_data(surface_);
 }
-int Bitmap::Stride() const { return SurfaceOk(surface_) ? cairo_image_surface_get_stride(surface_) : 0; }
+int Bitmap::Stride() const {
+    return SurfaceOk(surface_) ? cairo_image_surface_get_stride(surface_) : 0;
+}
 void Bitmap::MarkDirty() {
-    if (SurfaceOk(surface_)) cairo_surface_mark_dirty(surface_);
+    if (SurfaceOk(surface_))
+        cairo_surface_mark_dirty(surface_);
 }
 
 // ---------------------------------------------------------------------------
@@ -407,20 +434,25 @@ struct DC::Impl {
 
     ~Impl() {
         Detach();
-        if (scratch) cairo_destroy(scratch);
-        if (scratchSurface) cairo_surface_destroy(scratchSurface);
+        if (scratch)
+            cairo_destroy(scratch);
+        if (scratchSurface)
+            cairo_surface_destroy(scratchSurface);
     }
 
     void Detach() {
-        if (cr) cairo_destroy(cr);
-        if (surface) cairo_surface_destroy(surface);
+        if (cr)
+            cairo_destroy(cr);
+        if (surface)
+            cairo_surface_destroy(surface);
         cr = nullptr;
         surface = nullptr;
     }
 
     void Attach(cairo_surface_t* s) {
         Detach();
-        if (!SurfaceOk(s)) return;
+        if (!SurfaceOk(s))
+            return;
         surface = cairo_surface_reference(s);
         cr = cairo_create(surface);
     }
@@ -442,17 +474,21 @@ struct DC::Impl {
     // The area drawing may touch, in device pixels.
     Rect Effective() const {
         Rect r = SurfaceRect();
-        if (hasBase) r = r.Intersected(base);
-        if (st.hasClip) r = r.Intersected(st.clip);
+        if (hasBase)
+            r = r.Intersected(base);
+        if (st.hasClip)
+            r = r.Intersected(st.clip);
         return r;
     }
 
     // Prepares Cairo for one primitive in logical coordinates; false when
     // nothing can be drawn.
     bool Begin() {
-        if (!cr) return false;
+        if (!cr)
+            return false;
         Rect e = Effective();
-        if (e.IsEmpty()) return false;
+        if (e.IsEmpty())
+            return false;
         cairo_save(cr);
         cairo_reset_clip(cr);
         cairo_identity_matrix(cr);
@@ -466,7 +502,8 @@ struct DC::Impl {
     void End() { cairo_restore(cr); }
 
     cairo_t* TextContext() {
-        if (cr) return cr;
+        if (cr)
+            return cr;
         if (!scratch) {
             scratchSurface = MakeSurface(1, 1, false);
             scratch = cairo_create(scratchSurface);
@@ -482,12 +519,15 @@ struct DC::Impl {
     void ThinLine(int x0, int y0, int x1, int y1) {
         std::vector<int> pattern = PenPattern(st.pen.style());
         int total = 0;
-        for (int p : pattern) total += p;
+        for (int p : pattern)
+            total += p;
         auto onAt = [&](int step) {
-            if (total == 0) return true;
+            if (total == 0)
+                return true;
             int k = step % total;
             for (size_t i = 0; i < pattern.size(); ++i) {
-                if (k < pattern[i]) return i % 2 == 0;
+                if (k < pattern[i])
+                    return i % 2 == 0;
                 k -= pattern[i];
             }
             return true;
@@ -513,12 +553,14 @@ struct DC::Impl {
             }
         }
         if (!on.empty()) {
-            for (const Point& p : on) PixelPath(cr, p.x, p.y);
+            for (const Point& p : on)
+                PixelPath(cr, p.x, p.y);
             SetColor(cr, st.pen.color());
             cairo_fill(cr);
         }
         if (fillGaps && !off.empty()) {
-            for (const Point& p : off) PixelPath(cr, p.x, p.y);
+            for (const Point& p : off)
+                PixelPath(cr, p.x, p.y);
             SetColor(cr, st.bk);
             cairo_fill(cr);
         }
@@ -537,7 +579,8 @@ struct DC::Impl {
     }
 
     void Line(int x0, int y0, int x1, int y1) {
-        if (st.pen.style() == PS_NULL) return;
+        if (st.pen.style() == PS_NULL)
+            return;
         if (st.pen.width() > 1) {
             WideLine(x0, y0, x1, y1);
         } else {
@@ -546,7 +589,8 @@ struct DC::Impl {
     }
 
     void FillLogical(const Rect& r, COLORREF c) {
-        if (r.IsEmpty()) return;
+        if (r.IsEmpty())
+            return;
         cairo_rectangle(cr, r.left, r.top, r.Width(), r.Height());
         SetColor(cr, c);
         cairo_fill(cr);
@@ -580,8 +624,10 @@ struct DC::Impl {
 
     // Character (em) height in pixels for a LogFont height.
     double EmPixels(PangoContext* ctx, PangoFontDescription* desc, const LogFont& lf) {
-        if (lf.height < 0) return std::min(-static_cast<double>(lf.height), 16384.0);
-        if (lf.height == 0) return 12.0 * dpiY / 72.0;
+        if (lf.height < 0)
+            return std::min(-static_cast<double>(lf.height), 16384.0);
+        if (lf.height == 0)
+            return 12.0 * dpiY / 72.0;
         // Positive: the cell height; scale by the face's ascent + descent.
         const double probe = 100.0;
         pango_font_description_set_absolute_size(desc, probe * PANGO_SCALE);
@@ -599,8 +645,10 @@ struct DC::Impl {
     void ApplyAttributes(PangoLayout* layout, const LogFont& lf, const std::string& text,
                          int mnemonicByte) {
         PangoAttrList* attrs = pango_attr_list_new();
-        if (lf.underline) pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-        if (lf.strikeOut) pango_attr_list_insert(attrs, pango_attr_strikethrough_new(1));
+        if (lf.underline)
+            pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+        if (lf.strikeOut)
+            pango_attr_list_insert(attrs, pango_attr_strikethrough_new(1));
         if (mnemonicByte >= 0 && mnemonicByte < static_cast<int>(text.size())) {
             const char* start = text.c_str() + mnemonicByte;
             const char* next = g_utf8_next_char(start);
@@ -654,7 +702,8 @@ BOOL DC::DeleteDC() {
 }
 
 Pen* DC::SelectObject(Pen* pen) {
-    if (!pen) return nullptr;
+    if (!pen)
+        return nullptr;
     Pen* old = impl_->st.penSel;
     impl_->st.pen = *pen;
     impl_->st.penSel = pen;
@@ -662,7 +711,8 @@ Pen* DC::SelectObject(Pen* pen) {
 }
 
 Brush* DC::SelectObject(Brush* brush) {
-    if (!brush) return nullptr;
+    if (!brush)
+        return nullptr;
     Brush* old = impl_->st.brushSel;
     impl_->st.brush = *brush;
     impl_->st.brushSel = brush;
@@ -670,7 +720,8 @@ Brush* DC::SelectObject(Brush* brush) {
 }
 
 Font* DC::SelectObject(Font* font) {
-    if (!font) return nullptr;
+    if (!font)
+        return nullptr;
     Font* old = impl_->st.fontSel;
     impl_->st.font = font->logFont();
     impl_->st.fontSel = font;
@@ -678,9 +729,11 @@ Font* DC::SelectObject(Font* font) {
 }
 
 Bitmap* DC::SelectObject(Bitmap* bitmap) {
-    if (!bitmap) return nullptr;
+    if (!bitmap)
+        return nullptr;
     Bitmap* old = impl_->bitmap;
-    if (old == StockBitmap()) old = nullptr;
+    if (old == StockBitmap())
+        old = nullptr;
     if (bitmap == StockBitmap()) {
         impl_->Detach();
     } else {
@@ -702,25 +755,48 @@ BOOL DC::SelectStockObject(int index) {
     return FALSE;
 }
 
-const Pen& DC::GetCurrentPen() const { return impl_->st.pen; }
-const Brush& DC::GetCurrentBrush() const { return impl_->st.brush; }
-const LogFont& DC::GetCurrentFont() const { return impl_->st.font; }
+const Pen& DC::GetCurrentPen() const {
+    return impl_->st.pen;
+}
+const Brush& DC::GetCurrentBrush() const {
+    return impl_->st.brush;
+}
+const LogFont& DC::GetCurrentFont() const {
+    return impl_->st.font;
+}
 Bitmap* DC::GetCurrentBitmap() const {
     return impl_->bitmap == StockBitmap() ? nullptr : impl_->bitmap;
 }
 
-COLORREF DC::SetTextColor(COLORREF c) { return std::exchange(impl_->st.text, c & 0xFFFFFF); }
-COLORREF DC::GetTextColor() const { return impl_->st.text; }
-COLORREF DC::SetBkColor(COLORREF c) { return std::exchange(impl_->st.bk, c & 0xFFFFFF); }
-COLORREF DC::GetBkColor() const { return impl_->st.bk; }
+COLORREF DC::SetTextColor(COLORREF c) {
+    return std::exchange(impl_->st.text, c & 0xFFFFFF);
+}
+COLORREF DC::GetTextColor() const {
+    return impl_->st.text;
+}
+COLORREF DC::SetBkColor(COLORREF c) {
+    return std::exchange(impl_->st.bk, c & 0xFFFFFF);
+}
+COLORREF DC::GetBkColor() const {
+    return impl_->st.bk;
+}
 int DC::SetBkMode(int mode) {
-    if (mode != TRANSPARENT && mode != OPAQUE) return 0;
+    if (mode != TRANSPARENT && mode != OPAQUE)
+        return 0;
     return std::exchange(impl_->st.bkMode, mode);
 }
-int DC::GetBkMode() const { return impl_->st.bkMode; }
-UINT DC::SetTextAlign(UINT flags) { return std::exchange(impl_->st.align, flags); }
-UINT DC::GetTextAlign() const { return impl_->st.align; }
-int DC::SetStretchBltMode(int mode) { return std::exchange(impl_->st.stretchMode, mode); }
+int DC::GetBkMode() const {
+    return impl_->st.bkMode;
+}
+UINT DC::SetTextAlign(UINT flags) {
+    return std::exchange(impl_->st.align, flags);
+}
+UINT DC::GetTextAlign() const {
+    return impl_->st.align;
+}
+int DC::SetStretchBltMode(int mode) {
+    return std::exchange(impl_->st.stretchMode, mode);
+}
 
 Point DC::SetViewportOrg(int x, int y) {
     Point old = impl_->st.org - impl_->baseOrigin;
@@ -732,7 +808,9 @@ Point DC::OffsetViewportOrg(int dx, int dy) {
     impl_->st.org += Point(dx, dy);
     return old;
 }
-Point DC::GetViewportOrg() const { return impl_->st.org - impl_->baseOrigin; }
+Point DC::GetViewportOrg() const {
+    return impl_->st.org - impl_->baseOrigin;
+}
 
 void DC::SetResolution(int dpiX, int dpiY) {
     impl_->dpiX = dpiX > 0 ? dpiX : 96;
@@ -762,7 +840,8 @@ int DC::GetDeviceCaps(int index) const {
 }
 
 Size DC::GetSurfaceSize() const {
-    if (impl_->hasBase) return impl_->base.Intersected(impl_->SurfaceRect()).GetSize();
+    if (impl_->hasBase)
+        return impl_->base.Intersected(impl_->SurfaceRect()).GetSize();
     return impl_->SurfaceRect().GetSize();
 }
 
@@ -773,7 +852,9 @@ Point DC::MoveTo(int x, int y) {
     return old;
 }
 
-Point DC::GetCurrentPosition() const { return impl_->st.pos; }
+Point DC::GetCurrentPosition() const {
+    return impl_->st.pos;
+}
 
 BOOL DC::LineTo(int x, int y) {
     Point from = impl_->st.pos;
@@ -786,17 +867,20 @@ BOOL DC::LineTo(int x, int y) {
 }
 
 BOOL DC::Polyline(const Point* points, int count) {
-    if (!points || count < 2) return FALSE;
+    if (!points || count < 2)
+        return FALSE;
     Point saved = impl_->st.pos;
     MoveTo(points[0]);
-    for (int i = 1; i < count; ++i) LineTo(points[i]);
+    for (int i = 1; i < count; ++i)
+        LineTo(points[i]);
     impl_->st.pos = saved;
     return TRUE;
 }
 
 BOOL DC::Rectangle(int l, int t, int r, int b) {
     Rect rc = Rect(l, t, r, b).Normalized();
-    if (!impl_->Begin()) return TRUE;
+    if (!impl_->Begin())
+        return TRUE;
     Impl& d = *impl_;
     const Pen& pen = d.st.pen;
     const bool nullPen = pen.style() == PS_NULL;
@@ -841,11 +925,13 @@ BOOL DC::Rectangle(int l, int t, int r, int b) {
 
 BOOL DC::Ellipse(int l, int t, int r, int b) {
     Rect rc = Rect(l, t, r, b).Normalized();
-    if (rc.IsEmpty() || !impl_->Begin()) return TRUE;
+    if (rc.IsEmpty() || !impl_->Begin())
+        return TRUE;
     Impl& d = *impl_;
     auto path = [&](double inset) {
         double w = rc.Width() - 2 * inset, h = rc.Height() - 2 * inset;
-        if (w <= 0 || h <= 0) return false;
+        if (w <= 0 || h <= 0)
+            return false;
         cairo_save(d.cr);
         cairo_translate(d.cr, rc.left + inset + w / 2.0, rc.top + inset + h / 2.0);
         cairo_scale(d.cr, w / 2.0, h / 2.0);
@@ -867,7 +953,8 @@ BOOL DC::Ellipse(int l, int t, int r, int b) {
 }
 
 int DC::FillRect(const Rect& r, const Brush* brush) {
-    if (!brush || brush->IsNull() || r.IsEmpty()) return TRUE;
+    if (!brush || brush->IsNull() || r.IsEmpty())
+        return TRUE;
     if (impl_->Begin()) {
         impl_->FillLogical(r, brush->color());
         impl_->End();
@@ -876,7 +963,8 @@ int DC::FillRect(const Rect& r, const Brush* brush) {
 }
 
 void DC::FillSolidRect(const Rect& r, COLORREF color) {
-    if (r.IsEmpty() || !impl_->Begin()) return;
+    if (r.IsEmpty() || !impl_->Begin())
+        return;
     impl_->FillLogical(r, color & 0xFFFFFF);
     impl_->End();
 }
@@ -886,8 +974,10 @@ void DC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color) {
 }
 
 int DC::FrameRect(const Rect& r, const Brush* brush) {
-    if (!brush || brush->IsNull() || r.IsEmpty()) return TRUE;
-    if (!impl_->Begin()) return TRUE;
+    if (!brush || brush->IsNull() || r.IsEmpty())
+        return TRUE;
+    if (!impl_->Begin())
+        return TRUE;
     Impl& d = *impl_;
     d.FillLogical(Rect(r.left, r.top, r.right, r.top + 1), brush->color());
     d.FillLogical(Rect(r.left, r.bottom - 1, r.right, r.bottom), brush->color());
@@ -898,23 +988,30 @@ int DC::FrameRect(const Rect& r, const Brush* brush) {
 }
 
 void DC::InvertRect(const Rect& r) {
-    if (r.IsEmpty() || !impl_->Begin()) return;
+    if (r.IsEmpty() || !impl_->Begin())
+        return;
     cairo_set_operator(impl_->cr, CAIRO_OPERATOR_DIFFERENCE);
     impl_->FillLogical(r, RGB(255, 255, 255));
     impl_->End();
 }
 
 void DC::DrawFocusRect(const Rect& r) {
-    if (r.IsEmpty() || !impl_->Begin()) return;
+    if (r.IsEmpty() || !impl_->Begin())
+        return;
     Impl& d = *impl_;
     int n = 0;
     auto dot = [&](int x, int y) {
-        if ((n++ % 2) == 0) Impl::PixelPath(d.cr, x, y);
+        if ((n++ % 2) == 0)
+            Impl::PixelPath(d.cr, x, y);
     };
-    for (int x = r.left; x < r.right; ++x) dot(x, r.top);
-    for (int y = r.top + 1; y < r.bottom; ++y) dot(r.right - 1, y);
-    for (int x = r.right - 2; x >= r.left && r.bottom - 1 > r.top; --x) dot(x, r.bottom - 1);
-    for (int y = r.bottom - 2; y > r.top && r.right - 1 > r.left; --y) dot(r.left, y);
+    for (int x = r.left; x < r.right; ++x)
+        dot(x, r.top);
+    for (int y = r.top + 1; y < r.bottom; ++y)
+        dot(r.right - 1, y);
+    for (int x = r.right - 2; x >= r.left && r.bottom - 1 > r.top; --x)
+        dot(x, r.bottom - 1);
+    for (int y = r.bottom - 2; y > r.top && r.right - 1 > r.left; --y)
+        dot(r.left, y);
     cairo_set_operator(d.cr, CAIRO_OPERATOR_DIFFERENCE);
     SetColor(d.cr, RGB(255, 255, 255));
     cairo_fill(d.cr);
@@ -923,8 +1020,10 @@ void DC::DrawFocusRect(const Rect& r) {
 
 COLORREF DC::SetPixel(int x, int y, COLORREF color) {
     Point dev = impl_->st.org + Point(x, y);
-    if (!impl_->Effective().PtInRect(dev)) return CLR_INVALID;
-    if (!impl_->Begin()) return CLR_INVALID;
+    if (!impl_->Effective().PtInRect(dev))
+        return CLR_INVALID;
+    if (!impl_->Begin())
+        return CLR_INVALID;
     impl_->FillLogical(Rect(x, y, x + 1, y + 1), color & 0xFFFFFF);
     impl_->End();
     return color & 0xFFFFFF;
@@ -933,8 +1032,10 @@ COLORREF DC::SetPixel(int x, int y, COLORREF color) {
 COLORREF DC::GetPixel(int x, int y) const {
     Point dev = impl_->st.org + Point(x, y);
     Rect area = impl_->SurfaceRect();
-    if (impl_->hasBase) area = area.Intersected(impl_->base);
-    if (!area.PtInRect(dev)) return CLR_INVALID;
+    if (impl_->hasBase)
+        area = area.Intersected(impl_->base);
+    if (!area.PtInRect(dev))
+        return CLR_INVALID;
     cairo_surface_flush(impl_->surface);
     const unsigned char* data = cairo_image_surface_get_data(impl_->surface);
     int stride = cairo_image_surface_get_stride(impl_->surface);
@@ -954,7 +1055,8 @@ std::string StripPrefix(const std::string& text, int* mnemonicByte) {
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '&' && i + 1 < text.size()) {
             ++i;
-            if (text[i] != '&' && *mnemonicByte < 0) *mnemonicByte = static_cast<int>(out.size());
+            if (text[i] != '&' && *mnemonicByte < 0)
+                *mnemonicByte = static_cast<int>(out.size());
         } else if (text[i] == '&') {
             continue;  // a lone trailing marker shows nothing
         }
@@ -990,7 +1092,8 @@ BOOL DC::TextOut(int x, int y, std::string_view text) {
         y = d.st.pos.y;
     }
     std::string s = ValidUtf8(text);
-    if (!d.cr) return TRUE;
+    if (!d.cr)
+        return TRUE;
     PangoLayout* layout = d.MakeLayout(d.cr, d.st.font);
     pango_layout_set_text(layout, s.c_str(), static_cast<int>(s.size()));
     d.ApplyAttributes(layout, d.st.font, s, -1);
@@ -1022,13 +1125,15 @@ BOOL DC::TextOut(int x, int y, std::string_view text) {
         pango_cairo_show_layout(d.cr, layout);
         d.End();
     }
-    if (d.st.align & TA_UPDATECP) d.st.pos.x = x + static_cast<int>(e.w);
+    if (d.st.align & TA_UPDATECP)
+        d.st.pos.x = x + static_cast<int>(e.w);
     g_object_unref(layout);
     return TRUE;
 }
 
 int DC::DrawText(std::string_view text, Rect* rect, UINT format) {
-    if (!rect) return 0;
+    if (!rect)
+        return 0;
     Impl& d = *impl_;
     std::string s = ValidUtf8(text);
     // Line ends: one line for DT_SINGLELINE, otherwise CR LF, CR and LF all break.
@@ -1038,16 +1143,19 @@ int DC::DrawText(std::string_view text, Rect* rect, UINT format) {
         for (size_t i = 0; i < s.size(); ++i) {
             char c = s[i];
             if (c == '\r') {
-                if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
+                if (i + 1 < s.size() && s[i + 1] == '\n')
+                    ++i;
                 c = '\n';
             }
-            if (c == '\n' && (format & DT_SINGLELINE)) c = ' ';
+            if (c == '\n' && (format & DT_SINGLELINE))
+                c = ' ';
             t += c;
         }
         s = std::move(t);
     }
     int mnemonic = -1;
-    if (!(format & DT_NOPREFIX)) s = StripPrefix(s, &mnemonic);
+    if (!(format & DT_NOPREFIX))
+        s = StripPrefix(s, &mnemonic);
 
     const LogFont& lf = d.st.font;
     const double angle = EscapementRadians(lf);
@@ -1093,7 +1201,8 @@ int DC::DrawText(std::string_view text, Rect* rect, UINT format) {
     }
     const int height = static_cast<int>(e.h);
     int result = height;
-    if (format & (DT_VCENTER | DT_BOTTOM)) result = static_cast<int>(by + e.h);
+    if (format & (DT_VCENTER | DT_BOTTOM))
+        result = static_cast<int>(by + e.h);
 
     if (format & DT_CALCRECT) {
         int w = static_cast<int>(wrap ? std::max<double>(e.w, boxW) : e.w);
@@ -1129,8 +1238,10 @@ int DC::DrawText(std::string_view text, Rect* rect, UINT format) {
                 pango_layout_iter_get_line_extents(it, nullptr, &line);
                 double lx = std::floor(line.x / static_cast<double>(PANGO_SCALE));
                 double ly = std::floor(line.y / static_cast<double>(PANGO_SCALE));
-                double lw = std::ceil((line.x + line.width) / static_cast<double>(PANGO_SCALE)) - lx;
-                double lh = std::ceil((line.y + line.height) / static_cast<double>(PANGO_SCALE)) - ly;
+                double lw =
+                    std::ceil((line.x + line.width) / static_cast<double>(PANGO_SCALE)) - lx;
+                double lh =
+                    std::ceil((line.y + line.height) / static_cast<double>(PANGO_SCALE)) - ly;
                 cairo_rectangle(d.cr, lx, ly, lw, lh);
             } while (pango_layout_iter_next_line(it));
             pango_layout_iter_free(it);
@@ -1160,18 +1271,21 @@ Size DC::GetTextExtent(std::string_view text) const {
 }
 
 BOOL DC::GetTextMetrics(TextMetric* tm) const {
-    if (!tm) return FALSE;
+    if (!tm)
+        return FALSE;
     Impl& d = *impl_;
     PangoLayout* layout = d.MakeLayout(d.TextContext(), d.st.font);
     PangoContext* ctx = pango_layout_get_context(layout);
     const PangoFontDescription* desc = pango_layout_get_font_description(layout);
     PangoFontMetrics* m = pango_context_get_metrics(ctx, desc, nullptr);
-    auto px = [](int v) { return static_cast<int>(std::ceil(v / static_cast<double>(PANGO_SCALE))); };
+    auto px = [](int v) {
+        return static_cast<int>(std::ceil(v / static_cast<double>(PANGO_SCALE)));
+    };
     tm->ascent = px(pango_font_metrics_get_ascent(m));
     tm->descent = px(pango_font_metrics_get_descent(m));
     tm->height = tm->ascent + tm->descent;
-    int em = static_cast<int>(std::lround(pango_font_description_get_size(desc) /
-                                          static_cast<double>(PANGO_SCALE)));
+    int em = static_cast<int>(
+        std::lround(pango_font_description_get_size(desc) / static_cast<double>(PANGO_SCALE)));
     tm->internalLeading = std::max(0, tm->height - em);
     tm->externalLeading = 0;
     tm->aveCharWidth = px(pango_font_metrics_get_approximate_char_width(m));
@@ -1187,7 +1301,8 @@ int DC::IntersectClipRect(int l, int t, int r, int b) {
     Impl& d = *impl_;
     Rect want(l, t, r, b);
     want.Offset(d.st.org);
-    Rect current = d.st.hasClip ? d.st.clip : Rect(INT32_MIN / 2, INT32_MIN / 2, INT32_MAX / 2, INT32_MAX / 2);
+    Rect current =
+        d.st.hasClip ? d.st.clip : Rect(INT32_MIN / 2, INT32_MIN / 2, INT32_MAX / 2, INT32_MAX / 2);
     d.st.clip = current.Intersected(want);
     d.st.hasClip = true;
     return d.Effective().IsEmpty() ? NULLREGION : SIMPLEREGION;
@@ -1199,7 +1314,8 @@ int DC::SelectClipRgn(std::nullptr_t) {
 }
 
 int DC::GetClipBox(Rect* r) const {
-    if (!r) return ERROR;
+    if (!r)
+        return ERROR;
     Rect e = impl_->Effective();
     if (e.IsEmpty()) {
         r->SetRectEmpty();
@@ -1217,15 +1333,18 @@ bool DC::PtVisible(int x, int y) const {
 // ---- state ----------------------------------------------------------------------
 
 int DC::SaveDC() {
-    if (impl_->saved.size() >= 4096) return 0;
+    if (impl_->saved.size() >= 4096)
+        return 0;
     impl_->saved.push_back(impl_->st);
     return static_cast<int>(impl_->saved.size());
 }
 
 BOOL DC::RestoreDC(int level) {
     int n = static_cast<int>(impl_->saved.size());
-    if (level < 0) level = n + level + 1;
-    if (level < 1 || level > n) return FALSE;
+    if (level < 0)
+        level = n + level + 1;
+    if (level < 1 || level > n)
+        return FALSE;
     impl_->st = impl_->saved[level - 1];
     impl_->saved.resize(level - 1);
     return TRUE;
@@ -1234,19 +1353,23 @@ BOOL DC::RestoreDC(int level) {
 // ---- copies -----------------------------------------------------------------------
 
 BOOL DC::BitBlt(int x, int y, int w, int h, const DC* src, int sx, int sy, DWORD rop) {
-    if (w <= 0 || h <= 0) return TRUE;
+    if (w <= 0 || h <= 0)
+        return TRUE;
     Impl& d = *impl_;
     if (rop == BLACKNESS || rop == WHITENESS) {
-        FillSolidRect(Rect(x, y, x + w, y + h), rop == BLACKNESS ? RGB(0, 0, 0) : RGB(255, 255, 255));
+        FillSolidRect(Rect(x, y, x + w, y + h),
+                      rop == BLACKNESS ? RGB(0, 0, 0) : RGB(255, 255, 255));
         return TRUE;
     }
-    if (!src || !src->impl_->surface) return FALSE;
+    if (!src || !src->impl_->surface)
+        return FALSE;
     const Impl& s = *src->impl_;
     // Only the part of the block that exists in the source is copied.
     Point srcDev = s.st.org + Point(sx, sy);
     Rect srcBlock(srcDev, Size(w, h));
     Rect avail = srcBlock.Intersected(s.SurfaceRect());
-    if (avail.IsEmpty()) return TRUE;
+    if (avail.IsEmpty())
+        return TRUE;
     Rect dest(x + avail.left - srcDev.x, y + avail.top - srcDev.y, 0, 0);
     dest.right = dest.left + avail.Width();
     dest.bottom = dest.top + avail.Height();
@@ -1275,15 +1398,19 @@ BOOL DC::BitBlt(int x, int y, int w, int h, const DC* src, int sx, int sy, DWORD
         cairo_fill(d.cr);
         d.End();
     }
-    if (copy) cairo_surface_destroy(copy);
+    if (copy)
+        cairo_surface_destroy(copy);
     return TRUE;
 }
 
 BOOL DC::StretchBlt(int x, int y, int w, int h, const DC* src, int sx, int sy, int sw, int sh,
                     DWORD rop) {
-    if (w == 0 || h == 0 || sw == 0 || sh == 0) return TRUE;
-    if (rop == BLACKNESS || rop == WHITENESS) return BitBlt(x, y, w, h, nullptr, 0, 0, rop);
-    if (!src || !src->impl_->surface) return FALSE;
+    if (w == 0 || h == 0 || sw == 0 || sh == 0)
+        return TRUE;
+    if (rop == BLACKNESS || rop == WHITENESS)
+        return BitBlt(x, y, w, h, nullptr, 0, 0, rop);
+    if (!src || !src->impl_->surface)
+        return FALSE;
     Impl& d = *impl_;
     const Impl& s = *src->impl_;
     cairo_surface_t* from = s.surface;
@@ -1309,8 +1436,8 @@ BOOL DC::StretchBlt(int x, int y, int w, int h, const DC* src, int sx, int sy, i
         cairo_matrix_scale(&m, static_cast<double>(sw) / w, static_cast<double>(sh) / h);
         cairo_matrix_translate(&m, -x, -y);
         cairo_pattern_set_matrix(pat, &m);
-        cairo_pattern_set_filter(pat, d.st.stretchMode == HALFTONE ? CAIRO_FILTER_GOOD
-                                                                   : CAIRO_FILTER_NEAREST);
+        cairo_pattern_set_filter(
+            pat, d.st.stretchMode == HALFTONE ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST);
         cairo_pattern_set_extend(pat, CAIRO_EXTEND_PAD);
         Rect dest = Rect(x, y, x + w, y + h).Normalized();
         Rect srcRect = Rect(srcDev.x, srcDev.y, srcDev.x + sw, srcDev.y + sh).Normalized();
@@ -1324,12 +1451,14 @@ BOOL DC::StretchBlt(int x, int y, int w, int h, const DC* src, int sx, int sy, i
         cairo_pattern_destroy(pat);
         d.End();
     }
-    if (copy) cairo_surface_destroy(copy);
+    if (copy)
+        cairo_surface_destroy(copy);
     return TRUE;
 }
 
 BOOL DC::DrawBitmap(int x, int y, const Bitmap& bitmap) {
-    if (bitmap.IsEmpty()) return FALSE;
+    if (bitmap.IsEmpty())
+        return FALSE;
     if (impl_->Begin()) {
         cairo_surface_flush(bitmap.surface());
         cairo_set_source_surface(impl_->cr, bitmap.surface(), x, y);
@@ -1341,7 +1470,8 @@ BOOL DC::DrawBitmap(int x, int y, const Bitmap& bitmap) {
 }
 
 BOOL DC::DrawBitmap(const Rect& dest, const Bitmap& bitmap) {
-    if (bitmap.IsEmpty() || dest.IsEmpty()) return FALSE;
+    if (bitmap.IsEmpty() || dest.IsEmpty())
+        return FALSE;
     if (impl_->Begin()) {
         cairo_surface_flush(bitmap.surface());
         cairo_t* cr = impl_->cr;
@@ -1361,17 +1491,21 @@ BOOL DC::DrawBitmap(const Rect& dest, const Bitmap& bitmap) {
 }
 
 BOOL DC::DrawIcon(int x, int y, HICON icon) {
-    if (!icon || !icon->image()) return FALSE;
+    if (!icon || !icon->image())
+        return FALSE;
     return DrawBitmap(x, y, *icon->image());
 }
 
 BOOL DC::SavePng(const std::string& path) const {
-    if (!impl_->surface || impl_->SurfaceRect().IsEmpty()) return FALSE;
+    if (!impl_->surface || impl_->SurfaceRect().IsEmpty())
+        return FALSE;
     cairo_surface_flush(impl_->surface);
     return cairo_surface_write_to_png(impl_->surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
-cairo_surface_t* DC::surface() const { return impl_->surface; }
+cairo_surface_t* DC::surface() const {
+    return impl_->surface;
+}
 
 void DC::SetBaseArea(const Rect& area, Point origin) {
     impl_->hasBase = true;

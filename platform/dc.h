@@ -148,7 +148,7 @@ struct LogFont {
 };
 
 struct TextMetric {
-    int height = 0;   // ascent + descent
+    int height = 0;  // ascent + descent
     int ascent = 0;
     int descent = 0;
     int internalLeading = 0;
@@ -158,7 +158,7 @@ struct TextMetric {
 };
 
 class Pen {
-public:
+  public:
     Pen() = default;  // a solid black 1-pixel pen
     Pen(int style, int width, COLORREF color) : style_(style), width_(width), color_(color) {}
     BOOL CreatePen(int style, int width, COLORREF color) {
@@ -173,14 +173,14 @@ public:
     // WHITE_PEN, BLACK_PEN or NULL_PEN; nullptr for any other index.
     static Pen* Stock(int index);
 
-private:
+  private:
     int style_ = PS_SOLID;
     int width_ = 1;
     COLORREF color_ = 0;
 };
 
 class Brush {
-public:
+  public:
     Brush() = default;  // a solid white brush
     explicit Brush(COLORREF color) : color_(color) {}
     BOOL CreateSolidBrush(COLORREF color) {
@@ -193,7 +193,7 @@ public:
     // The stock brushes (WHITE_BRUSH ... NULL_BRUSH); nullptr for any other index.
     static Brush* Stock(int index);
 
-private:
+  private:
     friend class DC;
     static Brush MakeNull() {
         Brush b;
@@ -207,7 +207,7 @@ private:
 class DC;
 
 class Font {
-public:
+  public:
     Font() = default;  // the default font (Arial, 12 points)
     explicit Font(const LogFont& lf) : lf_(lf) {}
     BOOL CreateFontIndirect(const LogFont& lf) {
@@ -220,7 +220,7 @@ public:
     const LogFont& logFont() const { return lf_; }
     LogFont& logFont() { return lf_; }
 
-private:
+  private:
     LogFont lf_;
 };
 
@@ -228,7 +228,7 @@ private:
 // alpha the top byte is ignored. Zero or negative sizes make an empty bitmap
 // that every drawing call ignores.
 class Bitmap {
-public:
+  public:
     Bitmap();  // empty (0 x 0)
     Bitmap(int width, int height, bool withAlpha = false);
     ~Bitmap();
@@ -274,7 +274,7 @@ public:
     // surface). The bitmap keeps its own reference.
     cairo_surface_t* surface() const { return surface_; }
 
-private:
+  private:
     cairo_surface_t* surface_ = nullptr;
 };
 
@@ -282,7 +282,7 @@ private:
 struct DCState;
 
 class DC {
-public:
+  public:
     // A memory DC with no bitmap yet (drawing on it does nothing until a
     // bitmap is selected).
     DC();
@@ -403,7 +403,9 @@ public:
     // The clip is one rectangle in logical coordinates, always within the
     // DC's base area (the surface, or a window's visible client area).
     int IntersectClipRect(int l, int t, int r, int b);
-    int IntersectClipRect(const Rect& r) { return IntersectClipRect(r.left, r.top, r.right, r.bottom); }
+    int IntersectClipRect(const Rect& r) {
+        return IntersectClipRect(r.left, r.top, r.right, r.bottom);
+    }
     // Removes the clip set by IntersectClipRect (back to the base area).
     int SelectClipRgn(std::nullptr_t);
     int RemoveClip() { return SelectClipRgn(nullptr); }
@@ -442,7 +444,7 @@ public:
     // (0,0) at `origin`: the window manager uses it for window DCs.
     void SetBaseArea(const Rect& area, Point origin);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -52,7 +52,10 @@ struct Rect {
     constexpr Rect() = default;
     constexpr Rect(int l, int t, int r, int b) : left(l), top(t), right(r), bottom(b) {}
     constexpr Rect(Point topLeft, Size size)
-        : left(topLeft.x), top(topLeft.y), right(topLeft.x + size.cx), bottom(topLeft.y + size.cy) {}
+        : left(topLeft.x),
+          top(topLeft.y),
+          right(topLeft.x + size.cx),
+          bottom(topLeft.y + size.cy) {}
     constexpr Rect(Point topLeft, Point bottomRight)
         : left(topLeft.x), top(topLeft.y), right(bottomRight.x), bottom(bottomRight.y) {}
 
@@ -108,8 +111,10 @@ struct Rect {
 
     // Swaps coordinates so that left <= right and top <= bottom.
     constexpr void Normalize() {
-        if (left > right) std::swap(left, right);
-        if (top > bottom) std::swap(top, bottom);
+        if (left > right)
+            std::swap(left, right);
+        if (top > bottom)
+            std::swap(top, bottom);
     }
     constexpr Rect Normalized() const {
         Rect r = *this;
@@ -162,8 +167,12 @@ struct Rect {
 };
 
 // Free-function spellings of the same operations, for code that prefers them.
-constexpr bool PtInRect(const Rect& r, Point p) { return r.PtInRect(p); }
-constexpr bool IsRectEmpty(const Rect& r) { return r.IsEmpty(); }
+constexpr bool PtInRect(const Rect& r, Point p) {
+    return r.PtInRect(p);
+}
+constexpr bool IsRectEmpty(const Rect& r) {
+    return r.IsEmpty();
+}
 constexpr bool IntersectRect(Rect* dst, const Rect& a, const Rect& b) {
     return dst ? dst->Intersect(a, b) : !a.Intersected(b).IsEmpty();
 }
@@ -171,10 +180,12 @@ constexpr bool UnionRect(Rect* dst, const Rect& a, const Rect& b) {
     return dst ? dst->Union(a, b) : !a.United(b).IsEmpty();
 }
 constexpr void OffsetRect(Rect* r, int dx, int dy) {
-    if (r) r->Offset(dx, dy);
+    if (r)
+        r->Offset(dx, dy);
 }
 constexpr void InflateRect(Rect* r, int dx, int dy) {
-    if (r) r->Inflate(dx, dy);
+    if (r)
+        r->Inflate(dx, dy);
 }
 
 }  // namespace platform

@@ -9,19 +9,23 @@ HeadlessHost::HeadlessHost(int width, int height, Point screenOrigin)
     : origin_(screenOrigin), manager_(std::make_unique<WindowManager>(this, width, height)) {}
 
 HeadlessHost::~HeadlessHost() {
-    if (GetDefaultHost() == this) SetDefaultHost(nullptr);
+    if (GetDefaultHost() == this)
+        SetDefaultHost(nullptr);
     manager_.reset();
 }
 
 UINT HeadlessHost::Modifiers() const {
     UINT m = 0;
-    if (keys_[VK_SHIFT]) m |= MK_SHIFT;
-    if (keys_[VK_CONTROL]) m |= MK_CONTROL;
+    if (keys_[VK_SHIFT])
+        m |= MK_SHIFT;
+    if (keys_[VK_CONTROL])
+        m |= MK_CONTROL;
     return m;
 }
 
 void HeadlessHost::AfterEvent() {
-    if (autoIdle_) Idle();
+    if (autoIdle_)
+        Idle();
 }
 
 void HeadlessHost::MouseMove(int x, int y) {
@@ -70,7 +74,8 @@ void HeadlessHost::RightClick(int x, int y) {
 }
 
 void HeadlessHost::Drag(int x0, int y0, int x1, int y1, int steps) {
-    if (steps < 1) steps = 1;
+    if (steps < 1)
+        steps = 1;
     PressLeft(x0, y0);
     for (int i = 1; i <= steps; ++i) {
         MouseMove(x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps);
@@ -78,16 +83,20 @@ void HeadlessHost::Drag(int x0, int y0, int x1, int y1, int steps) {
     ReleaseLeft(x1, y1);
 }
 
-void HeadlessHost::MouseLeave() { manager_->MouseLeave(); }
+void HeadlessHost::MouseLeave() {
+    manager_->MouseLeave();
+}
 
 void HeadlessHost::KeyDown(int virtualKey) {
-    if (virtualKey >= 0 && virtualKey < 256) keys_[virtualKey] = true;
+    if (virtualKey >= 0 && virtualKey < 256)
+        keys_[virtualKey] = true;
     manager_->KeyDown(static_cast<UINT>(virtualKey), Modifiers());
     AfterEvent();
 }
 
 void HeadlessHost::KeyUp(int virtualKey) {
-    if (virtualKey >= 0 && virtualKey < 256) keys_[virtualKey] = false;
+    if (virtualKey >= 0 && virtualKey < 256)
+        keys_[virtualKey] = false;
     manager_->KeyUp(static_cast<UINT>(virtualKey), Modifiers());
     AfterEvent();
 }
@@ -113,7 +122,9 @@ const Bitmap& HeadlessHost::Render() {
     return manager_->BackingStore();
 }
 
-void HeadlessHost::Resize(int width, int height) { manager_->SetRootSize(width, height); }
+void HeadlessHost::Resize(int width, int height) {
+    manager_->SetRootSize(width, height);
+}
 
 void HeadlessHost::ClearRecords() {
     menus_.clear();

@@ -22,7 +22,7 @@
 namespace platform {
 
 class HeadlessHost : public WindowHost {
-public:
+  public:
     struct MenuRecord {
         Menu menu;  // a copy of the menu as shown
         Point screenPoint;
@@ -112,7 +112,7 @@ public:
     Point GetScreenOrigin() const override { return origin_; }
     void RequestIdleProcessing() override { idleRequested_ = true; }
 
-private:
+  private:
     UINT Modifiers() const;
     void AfterEvent();
 

@@ -17,7 +17,8 @@ BOOL Menu::AppendMenu(UINT flags, UINT id, std::string_view text) {
 }
 
 BOOL Menu::AppendSubMenu(std::shared_ptr<Menu> subMenu, std::string_view text, UINT flags) {
-    if (!subMenu) return FALSE;
+    if (!subMenu)
+        return FALSE;
     Item item;
     item.text = std::string(text);
     item.flags = (flags & kStateMask) | MF_POPUP;
@@ -27,7 +28,8 @@ BOOL Menu::AppendSubMenu(std::shared_ptr<Menu> subMenu, std::string_view text, U
 }
 
 BOOL Menu::InsertMenu(UINT position, UINT flags, UINT id, std::string_view text) {
-    if (flags & MF_POPUP) return FALSE;  // sub-menus go through AppendSubMenu
+    if (flags & MF_POPUP)
+        return FALSE;  // sub-menus go through AppendSubMenu
     Item item;
     if (flags & MF_SEPARATOR) {
         item.flags = MF_SEPARATOR;
@@ -56,15 +58,18 @@ Menu::Item* Menu::Find(UINT item, UINT flags) {
 }
 
 const Menu::Item* Menu::Find(UINT item, UINT flags) const {
-    if (flags & MF_BYPOSITION) return item < items_.size() ? &items_[item] : nullptr;
+    if (flags & MF_BYPOSITION)
+        return item < items_.size() ? &items_[item] : nullptr;
     return FindCommand(item);
 }
 
 const Menu::Item* Menu::FindCommand(UINT id) const {
     for (const Item& it : items_) {
-        if (it.IsSeparator()) continue;
+        if (it.IsSeparator())
+            continue;
         if (it.subMenu) {
-            if (const Item* found = it.subMenu->FindCommand(id)) return found;
+            if (const Item* found = it.subMenu->FindCommand(id))
+                return found;
         } else if (it.id == id) {
             return &it;
         }
@@ -79,7 +84,8 @@ bool Menu::IsEnabledCommand(UINT id) const {
 
 BOOL Menu::RemoveMenu(UINT item, UINT flags) {
     if (flags & MF_BYPOSITION) {
-        if (item >= items_.size()) return FALSE;
+        if (item >= items_.size())
+            return FALSE;
         items_.erase(items_.begin() + item);
         return TRUE;
     }
@@ -94,7 +100,8 @@ BOOL Menu::RemoveMenu(UINT item, UINT flags) {
 
 UINT Menu::EnableMenuItem(UINT item, UINT flags) {
     Item* it = Find(item, flags);
-    if (!it) return kMenuFailed;
+    if (!it)
+        return kMenuFailed;
     UINT old = it->flags & (MF_GRAYED | MF_DISABLED);
     it->flags = (it->flags & ~(MF_GRAYED | MF_DISABLED)) | (flags & (MF_GRAYED | MF_DISABLED));
     return old;
@@ -102,7 +109,8 @@ UINT Menu::EnableMenuItem(UINT item, UINT flags) {
 
 UINT Menu::CheckMenuItem(UINT item, UINT flags) {
     Item* it = Find(item, flags);
-    if (!it) return kMenuFailed;
+    if (!it)
+        return kMenuFailed;
     UINT old = it->flags & MF_CHECKED;
     it->flags = (it->flags & ~MF_CHECKED) | (flags & MF_CHECKED);
     return old;
@@ -110,15 +118,18 @@ UINT Menu::CheckMenuItem(UINT item, UINT flags) {
 
 BOOL Menu::ModifyMenuText(UINT item, UINT flags, std::string_view text) {
     Item* it = Find(item, flags);
-    if (!it || it->IsSeparator()) return FALSE;
+    if (!it || it->IsSeparator())
+        return FALSE;
     it->text = std::string(text);
     return TRUE;
 }
 
 UINT Menu::GetMenuItemID(int position) const {
-    if (position < 0 || position >= static_cast<int>(items_.size())) return kMenuFailed;
+    if (position < 0 || position >= static_cast<int>(items_.size()))
+        return kMenuFailed;
     const Item& it = items_[position];
-    if (it.subMenu) return kMenuFailed;
+    if (it.subMenu)
+        return kMenuFailed;
     return it.IsSeparator() ? 0 : it.id;
 }
 
@@ -133,18 +144,23 @@ std::string Menu::GetMenuString(UINT item, UINT flags) const {
 }
 
 UINT Menu::TrackPopupMenu(UINT flags, int x, int y, Window* owner, const Rect*) const {
-    if (!owner || !owner->IsWindow() || items_.empty()) return 0;
+    if (!owner || !owner->IsWindow() || items_.empty())
+        return 0;
     WindowHost* host = owner->GetHost();
-    if (!host) return 0;
+    if (!host)
+        return 0;
     // The owner may be destroyed while the host shows the menu; look it up
     // again afterwards.
     const std::uint64_t serial = owner->serial();
     WindowManager* manager = owner->GetManager();
     UINT chosen = host->TrackPopupMenu(*this, Point(x, y), flags, owner);
-    if (!IsEnabledCommand(chosen)) return 0;
-    if (flags & TPM_RETURNCMD) return chosen;
+    if (!IsEnabledCommand(chosen))
+        return 0;
+    if (flags & TPM_RETURNCMD)
+        return chosen;
     if (Window* w = manager->FromSerial(serial)) {
-        if (!(flags & TPM_NONOTIFY)) w->PostMessage(WM_COMMAND, chosen, 0);
+        if (!(flags & TPM_NONOTIFY))
+            w->PostMessage(WM_COMMAND, chosen, 0);
         return TRUE;
     }
     return 0;

@@ -47,7 +47,7 @@ enum : UINT {
 inline constexpr UINT kMenuFailed = 0xFFFFFFFF;  // result of item calls on a missing item
 
 class Menu {
-public:
+  public:
     struct Item {
         UINT id = 0;
         std::string text;  // with its `&` mnemonic marker
@@ -101,14 +101,15 @@ public:
     // posts WM_COMMAND with the id to the owner and returns non-zero when an
     // item was chosen. An empty menu, a null owner or a choice that is not an
     // enabled command give 0 without showing or posting anything.
-    UINT TrackPopupMenu(UINT flags, int x, int y, Window* owner, const Rect* ignored = nullptr) const;
+    UINT TrackPopupMenu(UINT flags, int x, int y, Window* owner,
+                        const Rect* ignored = nullptr) const;
 
     // "&File" -> "File", "A && B" -> "A & B".
     static std::string StripMnemonic(std::string_view text);
     // The mnemonic character (lower-cased ASCII) or 0.
     static char MnemonicOf(std::string_view text);
 
-private:
+  private:
     Item* Find(UINT item, UINT flags);
     const Item* Find(UINT item, UINT flags) const;
     std::vector<Item> items_;

@@ -38,11 +38,14 @@ WindowHost* SetDefaultHost(WindowHost* host) {
     return old;
 }
 
-WindowHost* GetDefaultHost() { return g_defaultHost; }
+WindowHost* GetDefaultHost() {
+    return g_defaultHost;
+}
 
 bool IsMessageBoxAnswer(UINT type, int answer) {
     for (int b : Buttons(type)) {
-        if (b == answer) return true;
+        if (b == answer)
+            return true;
     }
     return false;
 }
@@ -55,14 +58,15 @@ int DefaultMessageBoxAnswer(UINT type) {
 
 int MessageBox(Window* owner, std::string_view text, std::string_view caption, UINT type) {
     WindowHost* host = owner && owner->IsWindow() ? owner->GetHost() : nullptr;
-    if (!host) host = g_defaultHost;
+    if (!host)
+        host = g_defaultHost;
     if (!host) {
         DebugOutput::Write("MessageBox without a host: " + std::string(caption) + ": " +
                            std::string(text));
         return 0;
     }
-    int answer = host->ShowMessageBox(owner && owner->IsWindow() ? owner : nullptr, text, caption,
-                                      type);
+    int answer =
+        host->ShowMessageBox(owner && owner->IsWindow() ? owner : nullptr, text, caption, type);
     return IsMessageBoxAnswer(type, answer) ? answer : DefaultMessageBoxAnswer(type);
 }
 

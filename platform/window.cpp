@@ -32,21 +32,24 @@ constexpr int kMaxSendDepth = 256;
 // A DC on a window's part of the backing store; tells the host what may have
 // changed when it is released.
 class WindowDC : public DC {
-public:
+  public:
     WindowDC(Bitmap* backing, std::weak_ptr<WindowManager*> manager, Rect area)
         : DC(backing), manager_(std::move(manager)), area_(area) {}
     ~WindowDC() override {
         if (auto m = manager_.lock()) {
-            if (*m && (*m)->GetHost() && !area_.IsEmpty()) (*m)->GetHost()->InvalidateHost(area_);
+            if (*m && (*m)->GetHost() && !area_.IsEmpty())
+                (*m)->GetHost()->InvalidateHost(area_);
         }
     }
 
-private:
+  private:
     std::weak_ptr<WindowManager*> manager_;
     Rect area_;
 };
 
-bool IsSizingHit(UINT hit) { return hit >= HTLEFT && hit <= HTBOTTOMRIGHT; }
+bool IsSizingHit(UINT hit) {
+    return hit >= HTLEFT && hit <= HTBOTTOMRIGHT;
+}
 
 }  // namespace
 
@@ -56,7 +59,8 @@ bool IsSizingHit(UINT hit) { return hit >= HTLEFT && hit <= HTBOTTOMRIGHT; }
 Window::Window() : serial_(g_nextSerial.fetch_add(1)) {}
 
 Window::~Window() {
-    if (!IsWindow()) return;
+    if (!IsWindow())
+        return;
     if (destroying_) {
         // Deleted from inside its own OnDestroy: finish the teardown now,
         // while the object still exists.
@@ -66,17 +70,21 @@ Window::~Window() {
     }
 }
 
-WindowHost* Window::GetHost() const { return manager_ ? manager_->host_ : nullptr; }
+WindowHost* Window::GetHost() const {
+    return manager_ ? manager_->host_ : nullptr;
+}
 
-BOOL Window::Create(std::string_view text, DWORD style, const Rect& rect, Window* parent,
-                    UINT id) {
-    if (IsWindow() || !parent || !parent->IsWindow() || parent->destroying_) return FALSE;
+BOOL Window::Create(std::string_view text, DWORD style, const Rect& rect, Window* parent, UINT id) {
+    if (IsWindow() || !parent || !parent->IsWindow() || parent->destroying_)
+        return FALSE;
     WindowManager* m = parent->manager_;
     text_ = std::string(text);
     style_ = style | WS_CHILD;
     rect_ = rect;
-    if (rect_.right < rect_.left) rect_.right = rect_.left;
-    if (rect_.bottom < rect_.top) rect_.bottom = rect_.top;
+    if (rect_.right < rect_.left)
+        rect_.right = rect_.left;
+    if (rect_.bottom < rect_.top)
+        rect_.bottom = rect_.top;
     id_ = id;
     destroying_ = false;
     manager_ = m;
@@ -87,7 +95,8 @@ BOOL Window::Create(std::string_view text, DWORD style, const Rect& rect, Window
 
     const std::uint64_t serial = serial_;
     int created = OnCreate();
-    if (m->FromSerial(serial) != this) return FALSE;
+    if (m->FromSerial(serial) != this)
+        return FALSE;
     if (created == -1) {
         DestroyWindow();
         return FALSE;
@@ -95,37 +104,47 @@ BOOL Window::Create(std::string_view text, DWORD style, const Rect& rect, Window
     Rect client;
     GetClientRect(&client);
     OnSize(SIZE_RESTORED, client.Width(), client.Height());
-    if (m->FromSerial(serial) != this) return FALSE;
-    if (IsWindowVisible()) m->InvalidateRootRect(m->RootRectOfWindow(this), true);
+    if (m->FromSerial(serial) != this)
+        return FALSE;
+    if (IsWindowVisible())
+        m->InvalidateRootRect(m->RootRectOfWindow(this), true);
     return TRUE;
 }
 
 BOOL Window::DestroyWindow() {
-    if (!IsWindow() || destroying_) return FALSE;
+    if (!IsWindow() || destroying_)
+        return FALSE;
     WindowManager* m = manager_;
     const std::uint64_t serial = serial_;
     destroying_ = true;
-    if (IsWindowVisible() && parent_) m->InvalidateRootRect(m->RootRectOfWindow(this), true);
+    if (IsWindowVisible() && parent_)
+        m->InvalidateRootRect(m->RootRectOfWindow(this), true);
     m->OnWindowDestroyed(this);
     OnDestroy();
-    if (m->FromSerial(serial) != this) return TRUE;  // deleted by its own handler
+    if (m->FromSerial(serial) != this)
+        return TRUE;  // deleted by its own handler
     Teardown();
     return TRUE;
 }
 
 void Window::Teardown() {
     WindowManager* m = manager_;
-    if (!m) return;
+    if (!m)
+        return;
     const std::uint64_t serial = serial_;
     // Children first, each looked up again: a child's handler may delete
     // others (or this window).
     std::vector<std::uint64_t> kids;
-    for (Window* c : children_) kids.push_back(c->serial_);
+    for (Window* c : children_)
+        kids.push_back(c->serial_);
     for (std::uint64_t k : kids) {
-        if (Window* c = m->FromSerial(k)) c->DestroyWindow();
-        if (m->FromSerial(serial) != this) return;
+        if (Window* c = m->FromSerial(k))
+            c->DestroyWindow();
+        if (m->FromSerial(serial) != this)
+            return;
     }
-    for (Window* c : children_) c->parent_ = nullptr;  // only if a child survived somehow
+    for (Window* c : children_)
+        c->parent_ = nullptr;  // only if a child survived somehow
     children_.clear();
     if (parent_) {
         auto& sib = parent_->children_;
@@ -139,41 +158,52 @@ void Window::Teardown() {
 }
 
 Window* Window::GetNextWindow() const {
-    if (!parent_) return nullptr;
+    if (!parent_)
+        return nullptr;
     const auto& sib = parent_->children_;
     auto it = std::find(sib.begin(), sib.end(), this);
-    if (it == sib.end() || it + 1 == sib.end()) return nullptr;
+    if (it == sib.end() || it + 1 == sib.end())
+        return nullptr;
     return *(it + 1);
 }
 
 Window* Window::GetPrevWindow() const {
-    if (!parent_) return nullptr;
+    if (!parent_)
+        return nullptr;
     const auto& sib = parent_->children_;
     auto it = std::find(sib.begin(), sib.end(), this);
-    if (it == sib.end() || it == sib.begin()) return nullptr;
+    if (it == sib.end() || it == sib.begin())
+        return nullptr;
     return *(it - 1);
 }
 
 bool Window::IsChild(const Window* descendant) const {
     for (const Window* w = descendant ? descendant->parent_ : nullptr; w; w = w->parent_) {
-        if (w == this) return true;
+        if (w == this)
+            return true;
     }
     return false;
 }
 
 Window* Window::GetDlgItem(UINT id) const {
     for (Window* c : children_) {
-        if (c->id_ == id) return c;
+        if (c->id_ == id)
+            return c;
     }
     for (Window* c : children_) {
-        if (Window* found = c->GetDlgItem(id)) return found;
+        if (Window* found = c->GetDlgItem(id))
+            return found;
     }
     return nullptr;
 }
 
-void Window::SetWindowText(std::string_view text) { text_ = std::string(text); }
+void Window::SetWindowText(std::string_view text) {
+    text_ = std::string(text);
+}
 
-UINT Window::SetDlgCtrlID(UINT id) { return std::exchange(id_, id); }
+UINT Window::SetDlgCtrlID(UINT id) {
+    return std::exchange(id_, id);
+}
 
 BOOL Window::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
     DWORD old = style_;
@@ -189,10 +219,13 @@ void Window::ComputeClient() {
     frame_ = (style_ & WS_THICKFRAME) && manager_ ? manager_->border_ : 0;
 }
 
-int Window::GetFrameWidth() const { return frame_; }
+int Window::GetFrameWidth() const {
+    return frame_;
+}
 
 void Window::GetWindowRect(Rect* r) const {
-    if (!r) return;
+    if (!r)
+        return;
     if (!manager_) {
         r->SetRectEmpty();
         return;
@@ -203,45 +236,54 @@ void Window::GetWindowRect(Rect* r) const {
 }
 
 void Window::GetClientRect(Rect* r) const {
-    if (!r) return;
+    if (!r)
+        return;
     int w = std::max(0, rect_.Width() - 2 * frame_);
     int h = std::max(0, rect_.Height() - 2 * frame_);
     *r = Rect(0, 0, w, h);
 }
 
 void Window::ClientToScreen(Point* p) const {
-    if (!p || !manager_) return;
+    if (!p || !manager_)
+        return;
     *p += manager_->ToScreen(manager_->ClientOriginInRoot(this));
 }
 
 void Window::ClientToScreen(Rect* r) const {
-    if (!r || !manager_) return;
+    if (!r || !manager_)
+        return;
     r->Offset(manager_->ToScreen(manager_->ClientOriginInRoot(this)));
 }
 
 void Window::ScreenToClient(Point* p) const {
-    if (!p || !manager_) return;
+    if (!p || !manager_)
+        return;
     *p -= manager_->ToScreen(manager_->ClientOriginInRoot(this));
 }
 
 void Window::ScreenToClient(Rect* r) const {
-    if (!r || !manager_) return;
+    if (!r || !manager_)
+        return;
     Point o = manager_->ToScreen(manager_->ClientOriginInRoot(this));
     r->Offset(-o.x, -o.y);
 }
 
 void Window::MapWindowPoints(const Window* to, Point* points, int count) const {
-    if (!points) return;
+    if (!points)
+        return;
     for (int i = 0; i < count; ++i) {
         ClientToScreen(&points[i]);
-        if (to) to->ScreenToClient(&points[i]);
+        if (to)
+            to->ScreenToClient(&points[i]);
     }
 }
 
 void Window::MapWindowPoints(const Window* to, Rect* r) const {
-    if (!r) return;
+    if (!r)
+        return;
     ClientToScreen(r);
-    if (to) to->ScreenToClient(r);
+    if (to)
+        to->ScreenToClient(r);
 }
 
 void Window::MoveWindow(int x, int y, int width, int height, BOOL repaint) {
@@ -250,7 +292,8 @@ void Window::MoveWindow(int x, int y, int width, int height, BOOL repaint) {
 }
 
 BOOL Window::SetWindowPos(const Window* insertAfter, int x, int y, int cx, int cy, UINT flags) {
-    if (!IsWindow()) return FALSE;
+    if (!IsWindow())
+        return FALSE;
     WindowManager* m = manager_;
     const std::uint64_t serial = serial_;
     const Rect oldRootRect = m->RootRectOfWindow(this);
@@ -260,7 +303,8 @@ BOOL Window::SetWindowPos(const Window* insertAfter, int x, int y, int cx, int c
     const Rect oldRect = rect_;
     bool changed = false;
 
-    if (!(flags & SWP_NOMOVE)) rect_.Offset(x - rect_.left, y - rect_.top);
+    if (!(flags & SWP_NOMOVE))
+        rect_.Offset(x - rect_.left, y - rect_.top);
     if (!(flags & SWP_NOSIZE)) {
         rect_.right = rect_.left + std::max(0, cx);
         rect_.bottom = rect_.top + std::max(0, cy);
@@ -279,7 +323,8 @@ BOOL Window::SetWindowPos(const Window* insertAfter, int x, int y, int cx, int c
             at = sib.size();
         } else {
             auto after = std::find(sib.begin(), sib.end(), insertAfter);
-            if (after != sib.end()) at = static_cast<size_t>(after - sib.begin()) + 1;
+            if (after != sib.end())
+                at = static_cast<size_t>(after - sib.begin()) + 1;
         }
         sib.insert(sib.begin() + static_cast<std::ptrdiff_t>(at), this);
         changed = changed || at != oldIndex;
@@ -289,28 +334,36 @@ BOOL Window::SetWindowPos(const Window* insertAfter, int x, int y, int cx, int c
         ComputeClient();
         changed = changed || before != frame_;
     }
-    if (flags & SWP_SHOWWINDOW) style_ |= WS_VISIBLE;
-    if (flags & SWP_HIDEWINDOW) style_ &= ~WS_VISIBLE;
+    if (flags & SWP_SHOWWINDOW)
+        style_ |= WS_VISIBLE;
+    if (flags & SWP_HIDEWINDOW)
+        style_ &= ~WS_VISIBLE;
     const bool nowVisible = IsWindowVisible();
     changed = changed || wasVisible != nowVisible;
 
     if (changed && !(flags & SWP_NOREDRAW)) {
-        if (wasVisible) m->InvalidateRootRect(oldRootRect, true);
-        if (nowVisible) m->InvalidateRootRect(m->RootRectOfWindow(this), true);
+        if (wasVisible)
+            m->InvalidateRootRect(oldRootRect, true);
+        if (nowVisible)
+            m->InvalidateRootRect(m->RootRectOfWindow(this), true);
     }
     Rect newClient;
     GetClientRect(&newClient);
     if (rect_.TopLeft() != oldRect.TopLeft() || (flags & SWP_FRAMECHANGED)) {
-        if (rect_.TopLeft() != oldRect.TopLeft()) OnMove(rect_.left + frame_, rect_.top + frame_);
-        if (m->FromSerial(serial) != this) return TRUE;
+        if (rect_.TopLeft() != oldRect.TopLeft())
+            OnMove(rect_.left + frame_, rect_.top + frame_);
+        if (m->FromSerial(serial) != this)
+            return TRUE;
     }
-    if (newClient != oldClient) OnSize(SIZE_RESTORED, newClient.Width(), newClient.Height());
+    if (newClient != oldClient)
+        OnSize(SIZE_RESTORED, newClient.Width(), newClient.Height());
     return TRUE;
 }
 
 BOOL Window::ShowWindow(int command) {
     const bool was = (style_ & WS_VISIBLE) != 0;
-    if (!IsWindow()) return FALSE;
+    if (!IsWindow())
+        return FALSE;
     SetWindowPos(nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
                      (command == SW_HIDE ? SWP_HIDEWINDOW : SWP_SHOWWINDOW));
@@ -318,9 +371,11 @@ BOOL Window::ShowWindow(int command) {
 }
 
 bool Window::IsWindowVisible() const {
-    if (!IsWindow()) return false;
+    if (!IsWindow())
+        return false;
     for (const Window* w = this; w; w = w->parent_) {
-        if (!(w->style_ & WS_VISIBLE)) return false;
+        if (!(w->style_ & WS_VISIBLE))
+            return false;
     }
     return true;
 }
@@ -331,24 +386,29 @@ BOOL Window::EnableWindow(BOOL enable) {
         style_ &= ~WS_DISABLED;
     } else {
         style_ |= WS_DISABLED;
-        if (manager_ && HasCapture()) manager_->ReleaseCaptureInternal();
+        if (manager_ && HasCapture())
+            manager_->ReleaseCaptureInternal();
     }
     return wasDisabled;
 }
 
 void Window::InvalidateRect(const Rect* r, BOOL erase) {
-    if (!IsWindow()) return;
+    if (!IsWindow())
+        return;
     Rect client;
     GetClientRect(&client);
     Rect area = r ? r->Intersected(client) : client;
-    if (area.IsEmpty()) return;
+    if (area.IsEmpty())
+        return;
     manager_->InvalidateWindowRect(this, area, erase != 0);
 }
 
 void Window::ValidateRect(const Rect* r) {
-    if (!IsWindow()) return;
+    if (!IsWindow())
+        return;
     auto it = manager_->invalid_.find(serial_);
-    if (it == manager_->invalid_.end()) return;
+    if (it == manager_->invalid_.end())
+        return;
     if (!r) {
         manager_->invalid_.erase(it);
         return;
@@ -360,61 +420,78 @@ void Window::ValidateRect(const Rect* r) {
     if (v == inv) {
         manager_->invalid_.erase(it);
     } else if (v.left == inv.left && v.right == inv.right) {
-        if (v.top == inv.top) inv.top = v.bottom;
-        else if (v.bottom == inv.bottom) inv.bottom = v.top;
+        if (v.top == inv.top)
+            inv.top = v.bottom;
+        else if (v.bottom == inv.bottom)
+            inv.bottom = v.top;
     } else if (v.top == inv.top && v.bottom == inv.bottom) {
-        if (v.left == inv.left) inv.left = v.right;
-        else if (v.right == inv.right) inv.right = v.left;
+        if (v.left == inv.left)
+            inv.left = v.right;
+        else if (v.right == inv.right)
+            inv.right = v.left;
     }
 }
 
 void Window::UpdateWindow() {
-    if (!IsWindow() || !manager_->invalid_.count(serial_)) return;
+    if (!IsWindow() || !manager_->invalid_.count(serial_))
+        return;
     manager_->Paint();
 }
 
 std::unique_ptr<DC> Window::GetDC() {
-    if (!IsWindow()) return nullptr;
+    if (!IsWindow())
+        return nullptr;
     return manager_->MakeWindowDC(this, true);
 }
 
 std::unique_ptr<DC> Window::GetWindowDC() {
-    if (!IsWindow()) return nullptr;
+    if (!IsWindow())
+        return nullptr;
     return manager_->MakeWindowDC(this, false);
 }
 
 Window* Window::SetCapture() {
-    if (!IsWindow()) return nullptr;
+    if (!IsWindow())
+        return nullptr;
     return manager_->SetCaptureTo(this);
 }
 
-bool Window::HasCapture() const { return manager_ && manager_->capture_ == serial_; }
+bool Window::HasCapture() const {
+    return manager_ && manager_->capture_ == serial_;
+}
 
 Window* Window::SetFocus() {
-    if (!IsWindow()) return nullptr;
+    if (!IsWindow())
+        return nullptr;
     WindowManager* m = manager_;
     Window* old = m->GetFocus();
-    if (old == this) return old;
+    if (old == this)
+        return old;
     const std::uint64_t serial = serial_;
     const std::uint64_t oldSerial = old ? old->serial_ : 0;
     m->focus_ = serial;
-    if (old) old->OnKillFocus(this);
+    if (old)
+        old->OnKillFocus(this);
     if (m->FromSerial(serial) == this && m->focus_ == serial) {
         OnSetFocus(m->FromSerial(oldSerial));
     }
     return m->FromSerial(oldSerial);
 }
 
-bool Window::HasFocus() const { return manager_ && manager_->focus_ == serial_; }
+bool Window::HasFocus() const {
+    return manager_ && manager_->focus_ == serial_;
+}
 
 BOOL Window::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!IsWindow()) return FALSE;
+    if (!IsWindow())
+        return FALSE;
     manager_->Post(this, message, wParam, lParam);
     return TRUE;
 }
 
 LRESULT Window::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!IsWindow()) return 0;
+    if (!IsWindow())
+        return 0;
     WindowManager* m = manager_;
     if (m->sendDepth_ >= kMaxSendDepth) {
         DebugOutput::Printf("SendMessage: message %u dropped, sends nested too deeply", message);
@@ -439,7 +516,8 @@ LRESULT Window::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL Window::OnEraseBkgnd(DC* dc) {
-    if (background_ == CLR_INVALID || !dc) return FALSE;
+    if (background_ == CLR_INVALID || !dc)
+        return FALSE;
     Rect clip;
     dc->GetClipBox(&clip);
     dc->FillSolidRect(clip, background_);
@@ -452,19 +530,23 @@ void Window::OnRButtonUp(UINT, Point point) {
 }
 
 void Window::OnContextMenu(Window* window, Point screenPoint) {
-    if (parent_ && parent_->parent_) parent_->OnContextMenu(window, screenPoint);
+    if (parent_ && parent_->parent_)
+        parent_->OnContextMenu(window, screenPoint);
 }
 
 UINT Window::OnNcHitTest(Point screenPoint) {
     Rect r;
     GetWindowRect(&r);
-    if (!r.PtInRect(screenPoint)) return HTNOWHERE;
+    if (!r.PtInRect(screenPoint))
+        return HTNOWHERE;
     const int b = frame_;
-    if (b <= 0) return HTCLIENT;
+    if (b <= 0)
+        return HTCLIENT;
     const int x = screenPoint.x - r.left, y = screenPoint.y - r.top;
     const int w = r.Width(), h = r.Height();
     const bool left = x < b, right = x >= w - b, top = y < b, bottom = y >= h - b;
-    if (!left && !right && !top && !bottom) return HTCLIENT;
+    if (!left && !right && !top && !bottom)
+        return HTCLIENT;
     // Corners reach a little way along each edge, so they are easy to grab.
     const int corner = std::max(2 * b, 8);
     const bool nearLeft = x < corner, nearRight = x >= w - corner;
@@ -473,13 +555,20 @@ UINT Window::OnNcHitTest(Point screenPoint) {
     const bool rgt = !l && (right || ((top || bottom) && nearRight));
     const bool t = top || ((left || right) && nearTop);
     const bool btm = !t && (bottom || ((left || right) && nearBottom));
-    if (t && l) return HTTOPLEFT;
-    if (t && rgt) return HTTOPRIGHT;
-    if (btm && l) return HTBOTTOMLEFT;
-    if (btm && rgt) return HTBOTTOMRIGHT;
-    if (l) return HTLEFT;
-    if (rgt) return HTRIGHT;
-    if (t) return HTTOP;
+    if (t && l)
+        return HTTOPLEFT;
+    if (t && rgt)
+        return HTTOPRIGHT;
+    if (btm && l)
+        return HTBOTTOMLEFT;
+    if (btm && rgt)
+        return HTBOTTOMRIGHT;
+    if (l)
+        return HTLEFT;
+    if (rgt)
+        return HTRIGHT;
+    if (t)
+        return HTTOP;
     return HTBOTTOM;
 }
 
@@ -487,7 +576,8 @@ BOOL Window::OnSetCursor(Window* window, UINT hitTest, UINT message) {
     if (parent_ && parent_->IsWindow() && parent_->OnSetCursor(window, hitTest, message)) {
         return TRUE;
     }
-    if (window != this) return FALSE;
+    if (window != this)
+        return FALSE;
     StandardCursor shape = StandardCursor::Arrow;
     switch (hitTest) {
         case HTLEFT:
@@ -561,7 +651,8 @@ BOOL ReleaseCapture() {
 // WindowManager
 
 WindowManager::WindowManager(WindowHost* host, int width, int height)
-    : host_(host), root_(std::make_unique<Window>()),
+    : host_(host),
+      root_(std::make_unique<Window>()),
       token_(std::make_shared<WindowManager*>(this)) {
     LiveManagers().push_back(this);
     root_->manager_ = this;
@@ -580,11 +671,13 @@ WindowManager::~WindowManager() {
     *token_ = nullptr;
     auto& live = LiveManagers();
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
-    if (g_active == this) g_active = nullptr;
+    if (g_active == this)
+        g_active = nullptr;
 }
 
 WindowManager* WindowManager::Active() {
-    if (g_active) return g_active;
+    if (g_active)
+        return g_active;
     auto& live = LiveManagers();
     return live.empty() ? nullptr : live.back();
 }
@@ -599,29 +692,44 @@ void WindowManager::SetRootSize(int width, int height) {
     root_->OnSize(SIZE_RESTORED, width, height);
 }
 
-void WindowManager::SetSizingBorderWidth(int pixels) { border_ = std::clamp(pixels, 1, 64); }
-void WindowManager::SetDoubleClickTime(std::uint32_t ms) { dblTime_ = ms; }
-void WindowManager::SetDoubleClickDistance(int pixels) { dblDistance_ = std::max(0, pixels); }
+void WindowManager::SetSizingBorderWidth(int pixels) {
+    border_ = std::clamp(pixels, 1, 64);
+}
+void WindowManager::SetDoubleClickTime(std::uint32_t ms) {
+    dblTime_ = ms;
+}
+void WindowManager::SetDoubleClickDistance(int pixels) {
+    dblDistance_ = std::max(0, pixels);
+}
 void WindowManager::SetResolution(int dpiX, int dpiY) {
     dpiX_ = dpiX > 0 ? dpiX : 96;
     dpiY_ = dpiY > 0 ? dpiY : 96;
 }
 
-void WindowManager::Register(Window* w) { windows_[w->serial_] = w; }
+void WindowManager::Register(Window* w) {
+    windows_[w->serial_] = w;
+}
 
-void WindowManager::Unregister(Window* w) { windows_.erase(w->serial_); }
+void WindowManager::Unregister(Window* w) {
+    windows_.erase(w->serial_);
+}
 
 Window* WindowManager::FromSerial(std::uint64_t serial) const {
-    if (serial == 0) return nullptr;
+    if (serial == 0)
+        return nullptr;
     auto it = windows_.find(serial);
     return it == windows_.end() ? nullptr : it->second;
 }
 
 void WindowManager::OnWindowDestroyed(Window* w) {
-    if (capture_ == w->serial_) capture_ = 0;
-    if (focus_ == w->serial_) focus_ = 0;
-    if (sizing_.active && sizing_.window == w->serial_) sizing_.active = false;
-    if (lastClickWindow_ == w->serial_) lastClickValid_ = false;
+    if (capture_ == w->serial_)
+        capture_ = 0;
+    if (focus_ == w->serial_)
+        focus_ = 0;
+    if (sizing_.active && sizing_.window == w->serial_)
+        sizing_.active = false;
+    if (lastClickWindow_ == w->serial_)
+        lastClickValid_ = false;
     invalid_.erase(w->serial_);
     // Queued messages for it are dropped when they come up.
 }
@@ -637,7 +745,8 @@ Point WindowManager::ClientOriginInRoot(const Window* w) const {
 
 Rect WindowManager::RootRectOfWindow(const Window* w) const {
     Rect r = w->rect_;
-    if (w->parent_) r.Offset(ClientOriginInRoot(w->parent_));
+    if (w->parent_)
+        r.Offset(ClientOriginInRoot(w->parent_));
     return r;
 }
 
@@ -649,9 +758,11 @@ Rect WindowManager::RootRectOfClient(const Window* w) const {
 }
 
 Rect WindowManager::VisibleRootClip(const Window* w, bool client) const {
-    if (!w->IsWindowVisible()) return Rect();
+    if (!w->IsWindowVisible())
+        return Rect();
     Rect r = client ? RootRectOfClient(w) : RootRectOfWindow(w);
-    for (const Window* p = w->parent_; p; p = p->parent_) r = r.Intersected(RootRectOfClient(p));
+    for (const Window* p = w->parent_; p; p = p->parent_)
+        r = r.Intersected(RootRectOfClient(p));
     return r.Intersected(Rect(0, 0, backing_.Width(), backing_.Height()));
 }
 
@@ -663,13 +774,15 @@ void WindowManager::InvalidateWindowRect(Window* w, const Rect& clientRect, bool
         Rect root = clientRect;
         root.Offset(ClientOriginInRoot(w));
         root = root.Intersected(VisibleRootClip(w, true));
-        if (!root.IsEmpty()) host_->InvalidateHost(root);
+        if (!root.IsEmpty())
+            host_->InvalidateHost(root);
     }
 }
 
 void WindowManager::InvalidateRootRect(const Rect& rootRect, bool erase) {
     Rect r = rootRect.Intersected(root_->rect_);
-    if (!r.IsEmpty()) InvalidateWindowRect(root_.get(), r, erase);
+    if (!r.IsEmpty())
+        InvalidateWindowRect(root_.get(), r, erase);
 }
 
 std::unique_ptr<DC> WindowManager::MakeWindowDC(const Window* w, bool client) {
@@ -684,7 +797,8 @@ std::unique_ptr<DC> WindowManager::MakeWindowDC(const Window* w, bool client) {
 Rect WindowManager::Paint() {
     // A paint handler that asks for painting again (UpdateWindow) is served
     // by the pass already running or by the next one, never recursively.
-    if (painting_) return Rect();
+    if (painting_)
+        return Rect();
     painting_ = true;
     WindowManager* previous = g_active;
     g_active = this;
@@ -717,31 +831,44 @@ void WindowManager::PaintTree(Window* w, Rect* painted, Rect* changed) {
     if (!need.IsEmpty()) {
         auto dc = MakeWindowDC(w, true);
         dc->SetBaseArea(need, ClientOriginInRoot(w));
-        if (erase) w->OnEraseBkgnd(dc.get());
-        if (FromSerial(serial) == w) w->OnPaint(dc.get());
+        if (erase)
+            w->OnEraseBkgnd(dc.get());
+        if (FromSerial(serial) == w)
+            w->OnPaint(dc.get());
         *painted = painted->United(need);
         *changed = changed->United(need);
     }
-    if (FromSerial(serial) != w) return;
+    if (FromSerial(serial) != w)
+        return;
     std::vector<std::uint64_t> kids;
-    for (auto c = w->children_.rbegin(); c != w->children_.rend(); ++c) kids.push_back((*c)->serial_);
+    for (auto c = w->children_.rbegin(); c != w->children_.rend(); ++c)
+        kids.push_back((*c)->serial_);
     for (std::uint64_t k : kids) {
         if (Window* c = FromSerial(k)) {
-            if (c->parent_ == w) PaintTree(c, painted, changed);
+            if (c->parent_ == w)
+                PaintTree(c, painted, changed);
         }
-        if (FromSerial(serial) != w) return;
+        if (FromSerial(serial) != w)
+            return;
     }
 }
 
-Window* WindowManager::GetCapture() const { return FromSerial(capture_); }
-Window* WindowManager::GetFocus() const { return FromSerial(focus_); }
+Window* WindowManager::GetCapture() const {
+    return FromSerial(capture_);
+}
+Window* WindowManager::GetFocus() const {
+    return FromSerial(focus_);
+}
 
 Window* WindowManager::SetCaptureTo(Window* w) {
     Window* old = FromSerial(capture_);
-    if (old == w) return old;
-    if (sizing_.active && old && sizing_.window == old->serial_) sizing_.active = false;
+    if (old == w)
+        return old;
+    if (sizing_.active && old && sizing_.window == old->serial_)
+        sizing_.active = false;
     capture_ = w->serial_;
-    if (old) old->OnCaptureChanged(w);
+    if (old)
+        old->OnCaptureChanged(w);
     return old;
 }
 
@@ -753,21 +880,25 @@ BOOL WindowManager::ReleaseCapture() {
 void WindowManager::ReleaseCaptureInternal() {
     Window* holder = FromSerial(capture_);
     capture_ = 0;
-    if (!holder) return;
+    if (!holder)
+        return;
     const std::uint64_t serial = holder->serial_;
     const bool wasSizing = sizing_.active && sizing_.window == serial;
     sizing_.active = false;
     holder->OnCaptureChanged(nullptr);
     if (wasSizing) {
-        if (Window* w = FromSerial(serial)) w->OnExitSizeMove();
+        if (Window* w = FromSerial(serial))
+            w->OnExitSizeMove();
     }
 }
 
 Window* WindowManager::WindowFromPoint(Point p) const {
-    if (!root_->rect_.PtInRect(p)) return nullptr;
+    if (!root_->rect_.PtInRect(p))
+        return nullptr;
     Window* w = root_.get();
     for (;;) {
-        if (!RootRectOfClient(w).PtInRect(p)) return w;
+        if (!RootRectOfClient(w).PtInRect(p))
+            return w;
         Window* found = nullptr;
         for (Window* c : w->children_) {
             if ((c->style_ & WS_VISIBLE) && !(c->style_ & WS_DISABLED) &&
@@ -776,16 +907,20 @@ Window* WindowManager::WindowFromPoint(Point p) const {
                 break;
             }
         }
-        if (!found) return w;
+        if (!found)
+            return w;
         w = found;
     }
 }
 
 UINT WindowManager::MouseFlags(UINT keys) const {
     UINT f = keys & (MK_SHIFT | MK_CONTROL);
-    if (buttons_[0]) f |= MK_LBUTTON;
-    if (buttons_[1]) f |= MK_RBUTTON;
-    if (buttons_[2]) f |= MK_MBUTTON;
+    if (buttons_[0])
+        f |= MK_LBUTTON;
+    if (buttons_[1])
+        f |= MK_RBUTTON;
+    if (buttons_[2])
+        f |= MK_MBUTTON;
     return f;
 }
 
@@ -794,7 +929,8 @@ bool WindowManager::IsButtonDown(MouseButton button) const {
 }
 
 void WindowManager::UpdateCursor(Window* w, UINT hitTest, UINT message) {
-    if (!w->OnSetCursor(w, hitTest, message)) SetCursor(LoadCursor(IDC_ARROW));
+    if (!w->OnSetCursor(w, hitTest, message))
+        SetCursor(LoadCursor(IDC_ARROW));
 }
 
 void WindowManager::MouseDown(MouseButton button, Point point, UINT keys, std::uint32_t time) {
@@ -825,11 +961,14 @@ void WindowManager::Button(MouseButton button, Point point, UINT keys, std::uint
     UINT hit = HTCLIENT;
     if (!target) {
         target = WindowFromPoint(point);
-        if (!target) return;
+        if (!target)
+            return;
         const std::uint64_t s = target->serial_;
         hit = target->OnNcHitTest(screen);
-        if (FromSerial(s) != target) return;
-        if (hit == HTNOWHERE || hit == HTTRANSPARENT || hit == HTERROR) return;
+        if (FromSerial(s) != target)
+            return;
+        if (hit == HTNOWHERE || hit == HTTRANSPARENT || hit == HTERROR)
+            return;
     }
     const bool nonClient = hit != HTCLIENT && button == MouseButton::Left;
     const std::uint64_t serial = target->serial_;
@@ -857,7 +996,8 @@ void WindowManager::Button(MouseButton button, Point point, UINT keys, std::uint
         }
         if (!FromSerial(capture_)) {
             target->OnSetCursor(target, hit, 0);
-            if (FromSerial(serial) != target) return;
+            if (FromSerial(serial) != target)
+                return;
         }
         if (nonClient) {
             dbl ? target->OnNcLButtonDblClk(hit, screen) : target->OnNcLButtonDown(hit, screen);
@@ -894,12 +1034,15 @@ void WindowManager::MouseMove(Point point, UINT keys, std::uint32_t) {
         return;
     }
     Window* target = WindowFromPoint(point);
-    if (!target) return;
+    if (!target)
+        return;
     const std::uint64_t serial = target->serial_;
     UINT hit = target->OnNcHitTest(screen);
-    if (FromSerial(serial) != target) return;
+    if (FromSerial(serial) != target)
+        return;
     UpdateCursor(target, hit, 0x0200);
-    if (FromSerial(serial) != target) return;
+    if (FromSerial(serial) != target)
+        return;
     if (hit == HTCLIENT) {
         Point client = screen;
         target->ScreenToClient(&client);
@@ -909,43 +1052,54 @@ void WindowManager::MouseMove(Point point, UINT keys, std::uint32_t) {
     }
 }
 
-void WindowManager::MouseLeave() { mouseInside_ = false; }
+void WindowManager::MouseLeave() {
+    mouseInside_ = false;
+}
 
 void WindowManager::KeyDown(UINT key, UINT keys) {
     g_active = this;
     keys_ = keys & (MK_SHIFT | MK_CONTROL);
     if (sizing_.active) {
-        if (key == VK_ESCAPE) EndSizing(true);
+        if (key == VK_ESCAPE)
+            EndSizing(true);
         return;
     }
-    if (Window* f = GetFocus()) f->OnKeyDown(key, 1, 0);
+    if (Window* f = GetFocus())
+        f->OnKeyDown(key, 1, 0);
 }
 
 void WindowManager::KeyUp(UINT key, UINT keys) {
     g_active = this;
     keys_ = keys & (MK_SHIFT | MK_CONTROL);
-    if (sizing_.active) return;
-    if (Window* f = GetFocus()) f->OnKeyUp(key, 1, 0);
+    if (sizing_.active)
+        return;
+    if (Window* f = GetFocus())
+        f->OnKeyUp(key, 1, 0);
 }
 
 void WindowManager::Char(UINT codePoint) {
     g_active = this;
-    if (sizing_.active) return;
-    if (Window* f = GetFocus()) f->OnChar(codePoint, 1, 0);
+    if (sizing_.active)
+        return;
+    if (Window* f = GetFocus())
+        f->OnChar(codePoint, 1, 0);
 }
 
 void WindowManager::StartSizing(Window* w, UINT hitTest, Point screenPoint) {
-    if (!IsSizingHit(hitTest) || sizing_.active) return;
+    if (!IsSizingHit(hitTest) || sizing_.active)
+        return;
     const std::uint64_t serial = w->serial_;
     SetCaptureTo(w);
-    if (FromSerial(serial) != w) return;
+    if (FromSerial(serial) != w)
+        return;
     sizing_.active = true;
     sizing_.window = serial;
     sizing_.edge = hitTest - static_cast<UINT>(HTLEFT) + static_cast<UINT>(WMSZ_LEFT);
     sizing_.start = screenPoint;
     w->GetWindowRect(&sizing_.startRect);
     w->OnEnterSizeMove();
-    if (FromSerial(serial) != w || !sizing_.active) return;
+    if (FromSerial(serial) != w || !sizing_.active)
+        return;
     UpdateCursor(w, hitTest, 0);
 }
 
@@ -964,26 +1118,34 @@ void WindowManager::SizingMove(Point screenPoint) {
     const bool right = edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT || edge == WMSZ_BOTTOMRIGHT;
     const bool top = edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT;
     const bool bottom = edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT || edge == WMSZ_BOTTOMRIGHT;
-    if (left) r.left = std::min(r.left + dx, r.right - minSize);
-    if (right) r.right = std::max(r.right + dx, r.left + minSize);
-    if (top) r.top = std::min(r.top + dy, r.bottom - minSize);
-    if (bottom) r.bottom = std::max(r.bottom + dy, r.top + minSize);
+    if (left)
+        r.left = std::min(r.left + dx, r.right - minSize);
+    if (right)
+        r.right = std::max(r.right + dx, r.left + minSize);
+    if (top)
+        r.top = std::min(r.top + dy, r.bottom - minSize);
+    if (bottom)
+        r.bottom = std::max(r.bottom + dy, r.top + minSize);
 
     w->OnSizing(edge, &r);
     w = FromSerial(serial);
-    if (!w || !sizing_.active || sizing_.window != serial) return;
+    if (!w || !sizing_.active || sizing_.window != serial)
+        return;
     r.Normalize();
-    if (Window* parent = w->GetParent()) parent->ScreenToClient(&r);
+    if (Window* parent = w->GetParent())
+        parent->ScreenToClient(&r);
     w->SetWindowPos(nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void WindowManager::EndSizing(bool cancel) {
-    if (!sizing_.active) return;
+    if (!sizing_.active)
+        return;
     const std::uint64_t serial = sizing_.window;
     Window* w = FromSerial(serial);
     if (cancel && w) {
         Rect r = sizing_.startRect;
-        if (Window* parent = w->GetParent()) parent->ScreenToClient(&r);
+        if (Window* parent = w->GetParent())
+            parent->ScreenToClient(&r);
         w->SetWindowPos(nullptr, r.left, r.top, r.Width(), r.Height(),
                         SWP_NOZORDER | SWP_NOACTIVATE);
         w = FromSerial(serial);
@@ -992,7 +1154,8 @@ void WindowManager::EndSizing(bool cancel) {
         ReleaseCaptureInternal();  // ends the loop and sends OnExitSizeMove
     } else {
         sizing_.active = false;
-        if (w) w->OnExitSizeMove();
+        if (w)
+            w->OnExitSizeMove();
     }
 }
 

@@ -150,7 +150,7 @@ enum : int {
 enum class MouseButton { Left, Right, Middle };
 
 class Window {
-public:
+  public:
     Window();
     // Destroys the window (and its children's windows) if it still exists.
     // Derived classes that want their own OnDestroy to run call DestroyWindow
@@ -331,13 +331,17 @@ public:
     // on a window with WS_THICKFRAME starts the resize loop. The loop runs on
     // the following mouse input: the default returns at once.
     virtual void OnNcLButtonDown(UINT hitTest, Point screenPoint);
-    virtual void OnNcLButtonUp(UINT hitTest, Point screenPoint) { (void)hitTest, (void)screenPoint; }
+    virtual void OnNcLButtonUp(UINT hitTest, Point screenPoint) {
+        (void)hitTest, (void)screenPoint;
+    }
     // Default: handled as a press, so a quick second press on the band
     // still starts a resize.
     virtual void OnNcLButtonDblClk(UINT hitTest, Point screenPoint) {
         OnNcLButtonDown(hitTest, screenPoint);
     }
-    virtual void OnNcMouseMove(UINT hitTest, Point screenPoint) { (void)hitTest, (void)screenPoint; }
+    virtual void OnNcMouseMove(UINT hitTest, Point screenPoint) {
+        (void)hitTest, (void)screenPoint;
+    }
     // During the resize loop, on every mouse move: the edge code (WMSZ_) and
     // the proposed window rectangle in screen pixels, which the handler may
     // change; the window is then placed where the rectangle says.
@@ -346,8 +350,12 @@ public:
     virtual void OnExitSizeMove() {}
     // This window lost the capture (`newCapture` null when released).
     virtual void OnCaptureChanged(Window* newCapture) { (void)newCapture; }
-    virtual void OnKeyDown(UINT key, UINT repeat, UINT flags) { (void)key, (void)repeat, (void)flags; }
-    virtual void OnKeyUp(UINT key, UINT repeat, UINT flags) { (void)key, (void)repeat, (void)flags; }
+    virtual void OnKeyDown(UINT key, UINT repeat, UINT flags) {
+        (void)key, (void)repeat, (void)flags;
+    }
+    virtual void OnKeyUp(UINT key, UINT repeat, UINT flags) {
+        (void)key, (void)repeat, (void)flags;
+    }
     // A typed character (UTF-32 code point).
     virtual void OnChar(UINT ch, UINT repeat, UINT flags) { (void)ch, (void)repeat, (void)flags; }
     virtual void OnSetFocus(Window* oldFocus) { (void)oldFocus; }
@@ -367,7 +375,7 @@ public:
     // Unique for the life of the process; never reused (a weak handle).
     std::uint64_t serial() const { return serial_; }
 
-private:
+  private:
     friend class WindowManager;
 
     void ComputeClient();
@@ -398,7 +406,7 @@ Window* GetCapture();
 BOOL ReleaseCapture();
 
 class WindowManager {
-public:
+  public:
     explicit WindowManager(WindowHost* host, int width = 0, int height = 0);
     // Destroys every window still in the tree.
     ~WindowManager();
@@ -466,7 +474,7 @@ public:
     // Resolves a window serial to the window while it exists.
     Window* FromSerial(std::uint64_t serial) const;
 
-private:
+  private:
     friend class Window;
     struct Posted {
         std::uint64_t target;
@@ -478,7 +486,7 @@ private:
         bool active = false;
         std::uint64_t window = 0;
         UINT edge = 0;
-        Point start;   // screen point of the press
+        Point start;     // screen point of the press
         Rect startRect;  // window rectangle (screen) at the press
     };
     struct PendingPaint {

@@ -17,7 +17,7 @@ class Menu;
 class Window;
 
 class WindowHost {
-public:
+  public:
     virtual ~WindowHost() = default;
 
     // Part of the backing store (root client pixels) changed or must be
@@ -28,8 +28,7 @@ public:
     virtual void SetHostCursor(HCURSOR cursor) = 0;
     // Shows a popup menu at a screen point and returns the chosen command id,
     // or 0 when the menu was dismissed. Only called with a non-empty menu.
-    virtual UINT TrackPopupMenu(const Menu& menu, Point screenPoint, UINT flags,
-                                Window* owner) = 0;
+    virtual UINT TrackPopupMenu(const Menu& menu, Point screenPoint, UINT flags, Window* owner) = 0;
     // Shows a message box and returns the answer (IDOK, IDYES, ...).
     virtual int ShowMessageBox(Window* owner, std::string_view text, std::string_view caption,
                                UINT type) = 0;

@@ -4,10 +4,10 @@
 
 #include <cairo.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "platform/cursor.h"
 
@@ -72,14 +72,16 @@ TEST(DC, LinesExcludeTheirEndPointAndAreCrisp) {
         {{4, 4}, {4, 4}, {}, {{4, 4}}},  // a zero-length line draws nothing
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.from.x << "," << c.from.y << " -> " << c.to.x << ","
-                                        << c.to.y);
+        SCOPED_TRACE(testing::Message()
+                     << c.from.x << "," << c.from.y << " -> " << c.to.x << "," << c.to.y);
         Bitmap bmp(16, 12);
         DC dc(&bmp);
         dc.MoveTo(c.from);
         dc.LineTo(c.to);
-        for (Point p : c.on) EXPECT_EQ(bmp.GetPixel(p.x, p.y), kBlack) << p.x << "," << p.y;
-        for (Point p : c.off) EXPECT_EQ(bmp.GetPixel(p.x, p.y), kWhite) << p.x << "," << p.y;
+        for (Point p : c.on)
+            EXPECT_EQ(bmp.GetPixel(p.x, p.y), kBlack) << p.x << "," << p.y;
+        for (Point p : c.off)
+            EXPECT_EQ(bmp.GetPixel(p.x, p.y), kWhite) << p.x << "," << p.y;
         // No grey pixels anywhere: lines are not anti-aliased.
         for (int y = 0; y < bmp.Height(); ++y) {
             for (int x = 0; x < bmp.Width(); ++x) {
@@ -176,7 +178,8 @@ TEST(DC, WidePenFrameCoversTheOutline) {
     dc.LineTo(14, 5);
     const COLORREF blue = RGB(0x40, 0x40, 0xFF);
     int rowsCovered = 0;
-    for (int y = 2; y < 9; ++y) rowsCovered += bmp.GetPixel(9, y) == blue;
+    for (int y = 2; y < 9; ++y)
+        rowsCovered += bmp.GetPixel(9, y) == blue;
     EXPECT_EQ(rowsCovered, 2);
     EXPECT_EQ(bmp.GetPixel(9, 10), kWhite);
 }
@@ -196,7 +199,7 @@ TEST(DC, SetPixelSetsExactlyOnePixel) {
 
 TEST(DC, ColorrefComponentsLandInTheRightChannels) {
     const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255),
-                                0x00804020, 0x00FF4040, 0x00000080};
+                                0x00804020,     0x00FF4040,     0x00000080};
     for (COLORREF c : colours) {
         SCOPED_TRACE(c);
         Bitmap bmp(2, 2);
@@ -265,7 +268,8 @@ TEST(DC, ViewportOriginShiftsDrawingAndClip) {
 TEST(DC, BitBltCopiesExactlyAndOnlyWhatTheSourceHas) {
     Bitmap src(8, 8);
     for (int y = 0; y < 8; ++y) {
-        for (int x = 0; x < 8; ++x) src.SetPixel(x, y, RGB(x * 30, y * 30, (x + y) * 10));
+        for (int x = 0; x < 8; ++x)
+            src.SetPixel(x, y, RGB(x * 30, y * 30, (x + y) * 10));
     }
     DC mem;
     ASSERT_TRUE(mem.CreateCompatibleDC(nullptr));
@@ -360,7 +364,7 @@ TEST(DC, TextInARectangleAlignedRightAndBottomEndsInsideIt) {
     // Right and bottom aligned: the ink sits in the rectangle's bottom-right corner.
     EXPECT_GT(ink.box.left, box.left + box.Width() / 2);
     EXPECT_GT(ink.box.top, box.top + box.Height() / 2);
-    EXPECT_GE(ink.box.right, box.right - 12);  // the trailing space and side bearing
+    EXPECT_GE(ink.box.right, box.right - 12);   // the trailing space and side bearing
     EXPECT_GE(ink.box.bottom, box.bottom - 8);  // the descent below the digits
 
     // Opaque background: the text cell is filled with the background colour.

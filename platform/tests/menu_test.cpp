@@ -10,7 +10,7 @@ using namespace platform;
 namespace {
 
 class Owner : public Window {
-public:
+  public:
     std::vector<UINT> commands;
     BOOL OnCommand(UINT id, LPARAM) override {
         commands.push_back(id);

@@ -17,7 +17,7 @@ namespace {
 
 // A window that records what reaches it and can run a hook on any event.
 class Probe : public Window {
-public:
+  public:
     explicit Probe(std::string name, std::vector<std::string>* log = nullptr)
         : name_(std::move(name)), log_(log) {}
 
@@ -33,7 +33,8 @@ public:
     const std::string& name() const { return name_; }
     int Count(const std::string& what) const {
         int n = 0;
-        for (const Event& e : events) n += e.what == what;
+        for (const Event& e : events)
+            n += e.what == what;
         return n;
     }
 
@@ -49,7 +50,8 @@ public:
     void OnSizing(UINT edge, Rect* r) override {
         sizingRects.push_back(*r);
         Record("sizing", r->TopLeft(), edge);
-        if (sizingHook) sizingHook(edge, r);
+        if (sizingHook)
+            sizingHook(edge, r);
     }
     void OnCaptureChanged(Window* w) override {
         leftDownAtCaptureChange = (GetKeyState(VK_LBUTTON) & 0x8000) != 0;
@@ -91,11 +93,13 @@ public:
     int paints = 0;
     Size lastSize;
 
-private:
+  private:
     void Record(const std::string& what, Point p, UINT f) {
         events.push_back({what, p, f});
-        if (log_) log_->push_back(name_ + ":" + what);
-        if (hook) hook(this, what);
+        if (log_)
+            log_->push_back(name_ + ":" + what);
+        if (hook)
+            hook(this, what);
     }
     std::string name_;
     std::vector<std::string>* log_;
@@ -110,7 +114,7 @@ TEST(WindowManager, MouseGoesToTheDeepestVisibleWindowInZOrder) {
     Probe a("A"), b("B"), c("C"), hidden("H"), sized("S");
     ASSERT_TRUE(a.Create("A", kChild, Rect(10, 10, 210, 160), host.root()));
     ASSERT_TRUE(b.Create("B", kChild, Rect(20, 20, 120, 100), &a));
-    ASSERT_TRUE(c.Create("C", kChild, Rect(100, 50, 180, 140), &a));  // on top of B
+    ASSERT_TRUE(c.Create("C", kChild, Rect(100, 50, 180, 140), &a));      // on top of B
     ASSERT_TRUE(hidden.Create("H", WS_CHILD, Rect(0, 0, 200, 150), &a));  // hidden, on top
     ASSERT_TRUE(sized.Create("S", kChild | WS_THICKFRAME, Rect(250, 50, 350, 150), host.root()));
     ASSERT_EQ(sized.GetFrameWidth(), 4);
@@ -129,7 +133,8 @@ TEST(WindowManager, MouseGoesToTheDeepestVisibleWindowInZOrder) {
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.target->name());
-        for (Probe* p : {&a, &b, &c, &hidden, &sized}) p->events.clear();
+        for (Probe* p : {&a, &b, &c, &hidden, &sized})
+            p->events.clear();
         host.Click(k.at.x, k.at.y);
         host.AdvanceTime(1000);
         ASSERT_EQ(k.target->Count("down"), 1);
@@ -177,8 +182,10 @@ TEST(WindowManager, CaptureHolderGetsInputOutsideItsRectangle) {
     a.Create("A", kChild, Rect(50, 50, 100, 100), host.root());
     other.Create("O", kChild, Rect(150, 150, 250, 250), host.root());
     a.hook = [](Probe* self, const std::string& what) {
-        if (what == "down") self->SetCapture();
-        if (what == "up") ReleaseCapture();
+        if (what == "down")
+            self->SetCapture();
+        if (what == "up")
+            ReleaseCapture();
     };
     host.PressLeft(60, 60);
     EXPECT_TRUE(a.HasCapture());
@@ -296,7 +303,8 @@ TEST(WindowManager, SizingBorderRunsTheResizeLoop) {
     };
     int capturedAt = -1;
     tool.hook = [&](Probe* self, const std::string& what) {
-        if (what == "capturechanged") capturedAt = static_cast<int>(self->events.size());
+        if (what == "capturechanged")
+            capturedAt = static_cast<int>(self->events.size());
     };
     // The right band: root x = 20 + 150 - 2.
     const int bx = 168, by = 10 + 80;
@@ -396,9 +404,10 @@ TEST(WindowManager, CursorFollowsTheBandAndTheHandlers) {
     host.MouseMove(150, 140);
     EXPECT_EQ(host.cursor(), LoadCursor(IDC_SIZEALL));
     class Parent : public Window {
-    public:
+      public:
         BOOL OnSetCursor(Window*, UINT hit, UINT) override {
-            if (hit != HTCLIENT) return FALSE;
+            if (hit != HTCLIENT)
+                return FALSE;
             SetCursor(LoadCursor(IDC_NO));
             return TRUE;
         }
@@ -433,7 +442,8 @@ TEST(WindowManager, DestroyedWindowsLeaveNothingDangling) {
         auto* self = new Probe("S");
         self->Create("S", kChild, Rect(0, 0, 100, 100), host.root());
         self->hook = [](Probe* p, const std::string& what) {
-            if (what == "down") delete p;
+            if (what == "down")
+                delete p;
         };
         host.PressLeft(10, 10);
         host.ReleaseLeft(10, 10);
@@ -446,7 +456,8 @@ TEST(WindowManager, DestroyedWindowsLeaveNothingDangling) {
         parent.Create("P", kChild, Rect(0, 0, 100, 100), host.root());
         child->Create("C", kChild, Rect(0, 0, 50, 50), &parent);
         child->hook = [&](Probe*, const std::string& what) {
-            if (what == "down") parent.DestroyWindow();
+            if (what == "down")
+                parent.DestroyWindow();
         };
         host.AdvanceTime(1000);
         host.PressLeft(10, 10);
@@ -460,7 +471,7 @@ TEST(WindowManager, DestroyedWindowsLeaveNothingDangling) {
     {
         // A window deleted from its own OnDestroy.
         class SelfDeleting : public Window {
-        public:
+          public:
             void OnDestroy() override { delete this; }
         };
         auto* w = new SelfDeleting;
@@ -525,10 +536,12 @@ TEST(WindowManager, CreationNeedsAParentAndHonoursOnCreate) {
 TEST(WindowManager, ZOrderPlacement) {
     HeadlessHost host(100, 100);
     Probe t0("0"), t1("1"), t2("2"), t3("3");
-    for (Probe* p : {&t3, &t2, &t1, &t0}) p->Create(p->name(), kChild, Rect(), host.root());
+    for (Probe* p : {&t3, &t2, &t1, &t0})
+        p->Create(p->name(), kChild, Rect(), host.root());
     auto order = [&] {
         std::string s;
-        for (Window* w : host.root()->GetChildren()) s += w->GetWindowText();
+        for (Window* w : host.root()->GetChildren())
+            s += w->GetWindowText();
         return s;
     };
     EXPECT_EQ(order(), "0123");  // each new window goes on top
@@ -583,7 +596,7 @@ TEST(WindowManager, PaintingFollowsZOrderVisibilityAndInvalidation) {
 TEST(WindowManager, PaintHandlersThatAskForPaintingAgainDoNotRecurse) {
     HeadlessHost host(50, 50);
     class Restless : public Window {
-    public:
+      public:
         int paints = 0;
         void OnPaint(DC* dc) override {
             ++paints;
