@@ -26,8 +26,10 @@ std::string CPersist::LoadStringA(const char* valueName, const char* defaultValu
         }
         std::vector<char> buffer(size + 1, '\0');
         LONG r = RegQueryValueEx(key, valueName, nullptr, &type, buffer.data(), &size);
-        if (r == ERROR_MORE_DATA) continue;
-        if (r == ERROR_SUCCESS && type == REG_SZ) result.assign(buffer.data());
+        if (r == ERROR_MORE_DATA)
+            continue;
+        if (r == ERROR_SUCCESS && type == REG_SZ)
+            result.assign(buffer.data());
         break;
     }
     RegCloseKey(key);
@@ -42,7 +44,8 @@ bool CPersist::LoadNumber(const char* valueName, DWORD* value) const {
     DWORD type = 0, size = sizeof(DWORD), data = 0;
     LONG r = RegQueryValueEx(key, valueName, nullptr, &type, &data, &size);
     RegCloseKey(key);
-    if (r != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(DWORD)) return false;
+    if (r != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(DWORD))
+        return false;
     *value = data;
     return true;
 }

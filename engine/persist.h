@@ -8,7 +8,7 @@
 #include "platform/types.h"
 
 class CPersist {
-public:
+  public:
     // `keyPath` below HKEY_CURRENT_USER, e.g. "Software\\ZYN Systems\\Corvantis".
     explicit CPersist(const char* keyPath);
 
@@ -23,7 +23,7 @@ public:
     BOOL SetInt(const char* valueName, int value);
     BOOL SetDWord(const char* valueName, DWORD value);
 
-private:
+  private:
     bool LoadNumber(const char* valueName, DWORD* value) const;
     BOOL Set(const char* valueName, DWORD type, const void* data, DWORD size);
 

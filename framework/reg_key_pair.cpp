@@ -49,7 +49,9 @@ RegKeyPair::RegKeyPair(const RegKeyPair& parent, const char* subKeyPath)
                          : OpenReadOnly(parent.secondaryRead_, keyPath_.c_str());
 }
 
-RegKeyPair::~RegKeyPair() { Close(); }
+RegKeyPair::~RegKeyPair() {
+    Close();
+}
 
 LONG RegKeyPair::ReadValue(const char* valueName, void* buffer, DWORD* size, DWORD* type) {
     LONG r = primaryRead_ != nullptr
@@ -60,13 +62,15 @@ LONG RegKeyPair::ReadValue(const char* valueName, void* buffer, DWORD* size, DWO
                 ? RegQueryValueEx(secondaryRead_, valueName, nullptr, type, buffer, size)
                 : ERROR_FILE_NOT_FOUND;
     }
-    if (r == ERROR_MORE_DATA && buffer == nullptr) r = ERROR_SUCCESS;
+    if (r == ERROR_MORE_DATA && buffer == nullptr)
+        r = ERROR_SUCCESS;
     return r;
 }
 
 std::optional<std::vector<BYTE>> RegKeyPair::ReadBinaryValue(const char* valueName) {
     DWORD size = 0;
-    if (ReadValue(valueName, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+    if (ReadValue(valueName, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
     std::vector<BYTE> buffer(size);
     DWORD got = size;
     // An empty value still needs a buffer address to be read into.
@@ -87,18 +91,22 @@ LONG RegKeyPair::WriteValue(const char* valueName, DWORD type, const void* data,
                  ? RegSetValueEx(primaryWrite_, valueName, 0, type, data, length)
                  : ERROR_CANTWRITE;
     if (secondaryWrite_ != nullptr) {
-        if (r != ERROR_SUCCESS) return RegSetValueEx(secondaryWrite_, valueName, 0, type, data, length);
+        if (r != ERROR_SUCCESS)
+            return RegSetValueEx(secondaryWrite_, valueName, 0, type, data, length);
         RegDeleteValue(secondaryWrite_, valueName);
     }
     return r;
 }
 
 void RegKeyPair::Close() {
-    if (primaryWrite_ != nullptr && primaryWrite_ != primaryRead_) RegCloseKey(primaryWrite_);
+    if (primaryWrite_ != nullptr && primaryWrite_ != primaryRead_)
+        RegCloseKey(primaryWrite_);
     if (secondaryWrite_ != nullptr && secondaryWrite_ != secondaryRead_) {
         RegCloseKey(secondaryWrite_);
     }
-    if (primaryRead_ != nullptr) RegCloseKey(primaryRead_);
-    if (secondaryRead_ != nullptr) RegCloseKey(secondaryRead_);
+    if (primaryRead_ != nullptr)
+        RegCloseKey(primaryRead_);
+    if (secondaryRead_ != nullptr)
+        RegCloseKey(secondaryRead_);
     primaryRead_ = secondaryRead_ = primaryWrite_ = secondaryWrite_ = nullptr;
 }

@@ -13,14 +13,13 @@
 #include "platform/types.h"
 
 class RegKeyPair {
-public:
+  public:
     // Creates the key path (read, create-sub-key and set-value access) under
     // `primaryWriteRoot` and `secondaryWriteRoot`, then opens it read-only
     // under `primaryReadRoot` and `secondaryReadRoot`. A key that cannot be
     // created or opened stays null.
-    RegKeyPair(const char* keyPath, platform::HKEY primaryReadRoot,
-               platform::HKEY primaryWriteRoot, platform::HKEY secondaryReadRoot,
-               platform::HKEY secondaryWriteRoot);
+    RegKeyPair(const char* keyPath, platform::HKEY primaryReadRoot, platform::HKEY primaryWriteRoot,
+               platform::HKEY secondaryReadRoot, platform::HKEY secondaryWriteRoot);
     // A sub-key of `parent`: both write keys are created under the parent's
     // write keys of the same level. A read key is the new write key of its
     // level when the parent's read and write keys of that level are the same
@@ -55,7 +54,7 @@ public:
     platform::HKEY SecondaryWriteKey() const { return secondaryWrite_; }
     const std::string& KeyPath() const { return keyPath_; }
 
-private:
+  private:
     platform::HKEY primaryRead_ = nullptr;
     platform::HKEY secondaryRead_ = nullptr;
     platform::HKEY primaryWrite_ = nullptr;

@@ -10,7 +10,9 @@
 namespace platform {
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
@@ -31,7 +33,8 @@ bool MatchesPattern(std::string_view pattern, std::string_view name) {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
     return p == pattern.size();
 }
 
@@ -41,9 +44,11 @@ std::vector<std::string> ListFiles(const std::string& folder, std::string_view p
     std::filesystem::directory_iterator it(folder.empty() ? "." : folder, ec), end;
     for (; !ec && it != end; it.increment(ec)) {
         std::error_code type_ec;
-        if (!it->is_regular_file(type_ec)) continue;
+        if (!it->is_regular_file(type_ec))
+            continue;
         std::string name = it->path().filename().string();
-        if (MatchesPattern(pattern, name)) names.push_back(std::move(name));
+        if (MatchesPattern(pattern, name))
+            names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -61,21 +66,26 @@ bool IsDirectory(const std::string& path) {
 
 bool IsReadOnly(const std::string& path) {
     struct stat st;
-    if (path.empty() || ::stat(path.c_str(), &st) != 0) return false;
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
+    if (path.empty() || ::stat(path.c_str(), &st) != 0)
+        return false;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return true;
     return ::access(path.c_str(), W_OK) != 0;
 }
 
 PathParts SplitPath(std::string_view path) {
     std::size_t slash = path.rfind('/');
-    if (slash == std::string_view::npos) return {std::string(), std::string(path)};
+    if (slash == std::string_view::npos)
+        return {std::string(), std::string(path)};
     return {std::string(path.substr(0, slash + 1)), std::string(path.substr(slash + 1))};
 }
 
 std::string JoinPath(std::string_view folder, std::string_view name) {
     std::string out(folder);
-    if (!out.empty() && out.back() != '/') out.push_back('/');
-    while (!out.empty() && !name.empty() && name.front() == '/') name.remove_prefix(1);
+    if (!out.empty() && out.back() != '/')
+        out.push_back('/');
+    while (!out.empty() && !name.empty() && name.front() == '/')
+        name.remove_prefix(1);
     out.append(name);
     return out;
 }

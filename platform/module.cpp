@@ -47,7 +47,8 @@ bool Module::Load(const std::string& path) {
 }
 
 bool Module::Unload() {
-    if (handle_ == nullptr) return true;
+    if (handle_ == nullptr)
+        return true;
     ::dlerror();
     int rc = ::dlclose(handle_);
     handle_ = nullptr;

@@ -7,7 +7,7 @@
 namespace platform {
 
 class Module {
-public:
+  public:
     Module() = default;
     // Loads at once (as Load does); check IsLoaded() or Error().
     explicit Module(const std::string& path) { Load(path); }
@@ -41,7 +41,7 @@ public:
     // `address`; empty when none does.
     static std::string PathOfAddress(const void* address);
 
-private:
+  private:
     void* handle_ = nullptr;
     std::string path_;
     std::string error_;

@@ -26,18 +26,23 @@ namespace {
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kOldHeader = "REGEDIT4";
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string ToLower(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = Lower(c);
+    for (char& c : out)
+        c = Lower(c);
     return out;
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) return false;
+        if (Lower(a[i]) != Lower(b[i]))
+            return false;
     }
     return true;
 }
@@ -50,7 +55,8 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
 // cannot carry on one line.
 bool ValidName(std::string_view name) {
     for (char c : name) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            return false;
     }
     return true;
 }
@@ -62,11 +68,14 @@ bool NormalizePath(std::string_view in, std::string* out) {
     std::size_t pos = 0;
     while (pos <= in.size()) {
         std::size_t end = in.find('\\', pos);
-        if (end == std::string_view::npos) end = in.size();
+        if (end == std::string_view::npos)
+            end = in.size();
         std::string_view part = in.substr(pos, end - pos);
         if (!part.empty()) {
-            if (!ValidName(part)) return false;
-            if (!out->empty()) out->push_back('\\');
+            if (!ValidName(part))
+                return false;
+            if (!out->empty())
+                out->push_back('\\');
             out->append(part);
         }
         pos = end + 1;
@@ -75,13 +84,16 @@ bool NormalizePath(std::string_view in, std::string* out) {
 }
 
 std::string JoinKeyPath(const std::string& parent, const std::string& sub) {
-    if (parent.empty()) return sub;
-    if (sub.empty()) return parent;
+    if (parent.empty())
+        return sub;
+    if (sub.empty())
+        return parent;
     return parent + '\\' + sub;
 }
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
         s.remove_suffix(1);
     }
@@ -89,18 +101,22 @@ std::string_view Trim(std::string_view s) {
 }
 
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= '0' && c <= '9')
+        return c - '0';
     c = Lower(c);
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
     return -1;
 }
 
 bool ParseHexNumber(std::string_view s, DWORD* out) {
-    if (s.empty() || s.size() > 8) return false;
+    if (s.empty() || s.size() > 8)
+        return false;
     DWORD v = 0;
     for (char c : s) {
         int d = HexDigit(c);
-        if (d < 0) return false;
+        if (d < 0)
+            return false;
         v = (v << 4) | static_cast<DWORD>(d);
     }
     *out = v;
@@ -111,21 +127,26 @@ bool ParseHexNumber(std::string_view s, DWORD* out) {
 bool ParseHexBytes(std::string_view s, std::vector<BYTE>* out) {
     out->clear();
     s = Trim(s);
-    if (s.empty()) return true;
+    if (s.empty())
+        return true;
     std::size_t pos = 0;
     while (pos <= s.size()) {
         std::size_t end = s.find(',', pos);
-        if (end == std::string_view::npos) end = s.size();
+        if (end == std::string_view::npos)
+            end = s.size();
         std::string_view tok = Trim(s.substr(pos, end - pos));
         if (tok.empty()) {
             // Only a trailing comma may leave an empty place.
-            if (end != s.size() || pos == 0) return false;
+            if (end != s.size() || pos == 0)
+                return false;
             break;
         }
-        if (tok.size() > 2) return false;
+        if (tok.size() > 2)
+            return false;
         int hi = HexDigit(tok[0]);
         int lo = tok.size() == 2 ? HexDigit(tok[1]) : 0;
-        if (hi < 0 || lo < 0) return false;
+        if (hi < 0 || lo < 0)
+            return false;
         out->push_back(static_cast<BYTE>(tok.size() == 2 ? (hi << 4) | lo : hi));
         pos = end + 1;
     }
@@ -156,7 +177,8 @@ bool ParseQuoted(std::string_view s, std::size_t& pos, std::string* out) {
 void AppendQuoted(std::string& out, std::string_view text) {
     out.push_back('"');
     for (char c : text) {
-        if (c == '\\' || c == '"') out.push_back('\\');
+        if (c == '\\' || c == '"')
+            out.push_back('\\');
         out.push_back(c);
     }
     out.push_back('"');
@@ -165,15 +187,18 @@ void AppendQuoted(std::string& out, std::string_view text) {
 void AppendHexBytes(std::string& out, const BYTE* data, std::size_t n) {
     static const char digits[] = "0123456789abcdef";
     for (std::size_t i = 0; i < n; ++i) {
-        if (i > 0) out.push_back(',');
+        if (i > 0)
+            out.push_back(',');
         out.push_back(digits[data[i] >> 4]);
         out.push_back(digits[data[i] & 0xF]);
     }
 }
 
 const char* ShortRootName(const std::string& rootName) {
-    if (EqualsNoCase(rootName, "HKEY_CURRENT_USER")) return "HKCU";
-    if (EqualsNoCase(rootName, "HKEY_LOCAL_MACHINE")) return "HKLM";
+    if (EqualsNoCase(rootName, "HKEY_CURRENT_USER"))
+        return "HKCU";
+    if (EqualsNoCase(rootName, "HKEY_LOCAL_MACHINE"))
+        return "HKLM";
     return "";
 }
 
@@ -187,12 +212,15 @@ bool RegHive::PathLess::operator()(const std::string& a, const std::string& b) c
     for (std::size_t i = 0; i < n; ++i) {
         int ca = a[i] == '\\' ? 0 : static_cast<unsigned char>(a[i]) + 1;
         int cb = b[i] == '\\' ? 0 : static_cast<unsigned char>(b[i]) + 1;
-        if (ca != cb) return ca < cb;
+        if (ca != cb)
+            return ca < cb;
     }
     return a.size() < b.size();
 }
 
-RegHive::RegHive() { keys_.emplace(std::string(), Key{}); }
+RegHive::RegHive() {
+    keys_.emplace(std::string(), Key{});
+}
 
 const RegHive::Key* RegHive::FindKey(std::string_view path) const {
     auto it = keys_.find(ToLower(path));
@@ -205,7 +233,8 @@ RegHive::Key* RegHive::FindKeyMutable(std::string_view path) {
 }
 
 bool RegHive::CreateKey(std::string_view path) {
-    if (path.empty()) return false;
+    if (path.empty())
+        return false;
     bool created = false;
     std::size_t pos = 0;
     while (true) {
@@ -216,14 +245,16 @@ bool RegHive::CreateKey(std::string_view path) {
             it->second.path = std::string(prefix);
             created = (end == std::string_view::npos);
         }
-        if (end == std::string_view::npos) break;
+        if (end == std::string_view::npos)
+            break;
         pos = end + 1;
     }
     return created;
 }
 
 bool RegHive::HasSubKeys(std::string_view path) const {
-    if (path.empty()) return keys_.size() > 1;
+    if (path.empty())
+        return keys_.size() > 1;
     std::string lower = ToLower(path);
     auto it = keys_.upper_bound(lower);
     return it != keys_.end() && it->first.size() > lower.size() &&
@@ -231,13 +262,15 @@ bool RegHive::HasSubKeys(std::string_view path) const {
 }
 
 bool RegHive::DeleteKey(std::string_view path) {
-    if (path.empty() || HasSubKeys(path)) return false;
+    if (path.empty() || HasSubKeys(path))
+        return false;
     return keys_.erase(ToLower(path)) > 0;
 }
 
 const RegHive::Value* RegHive::FindValue(std::string_view path, std::string_view name) const {
     const Key* key = FindKey(path);
-    if (key == nullptr) return nullptr;
+    if (key == nullptr)
+        return nullptr;
     auto it = key->index.find(ToLower(name));
     return it == key->index.end() ? nullptr : &key->values[it->second];
 }
@@ -261,14 +294,17 @@ void RegHive::SetValue(std::string_view path, std::string_view name, DWORD type,
 
 bool RegHive::DeleteValue(std::string_view path, std::string_view name) {
     Key* key = FindKeyMutable(path);
-    if (key == nullptr) return false;
+    if (key == nullptr)
+        return false;
     auto it = key->index.find(ToLower(name));
-    if (it == key->index.end()) return false;
+    if (it == key->index.end())
+        return false;
     std::size_t at = it->second;
     key->values.erase(key->values.begin() + static_cast<std::ptrdiff_t>(at));
     key->index.erase(it);
     for (auto& entry : key->index) {
-        if (entry.second > at) --entry.second;
+        if (entry.second > at)
+            --entry.second;
     }
     return true;
 }
@@ -278,7 +314,8 @@ RegHive::ParseStatus RegHive::Parse(std::string_view text, const std::string& fi
                                     std::size_t* badLines) {
     *hive = RegHive();
     std::size_t bad = 0;
-    if (badLines != nullptr) *badLines = 0;
+    if (badLines != nullptr)
+        *badLines = 0;
     auto report = [&](std::size_t line, const char* why) {
         ++bad;
         DebugOutput::Printf("registry: %s:%zu: %s", fileName.c_str(), line, why);
@@ -286,26 +323,32 @@ RegHive::ParseStatus RegHive::Parse(std::string_view text, const std::string& fi
 
     std::size_t pos = 0, lineNo = 0;
     auto nextLine = [&](std::string_view* line) {
-        if (pos >= text.size()) return false;
+        if (pos >= text.size())
+            return false;
         std::size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
+        if (end == std::string_view::npos)
+            end = text.size();
         *line = text.substr(pos, end - pos);
         pos = end + 1;
         ++lineNo;
         return true;
     };
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        pos = 3;
 
     std::string_view line;
     bool header = false;
     while (nextLine(&line)) {
         std::string_view t = Trim(line);
-        if (t.empty()) continue;
-        if (t != kHeader && t != kOldHeader) return ParseStatus::kNotAHive;
+        if (t.empty())
+            continue;
+        if (t != kHeader && t != kOldHeader)
+            return ParseStatus::kNotAHive;
         header = true;
         break;
     }
-    if (!header) return ParseStatus::kHive;  // empty text: an empty hive
+    if (!header)
+        return ParseStatus::kHive;  // empty text: an empty hive
 
     const char* shortRoot = ShortRootName(rootName);
     Key* current = nullptr;
@@ -313,7 +356,8 @@ RegHive::ParseStatus RegHive::Parse(std::string_view text, const std::string& fi
     std::vector<BYTE> bytes;
     while (nextLine(&line)) {
         std::string_view t = Trim(line);
-        if (t.empty() || t[0] == ';') continue;
+        if (t.empty() || t[0] == ';')
+            continue;
         if (t.find('\0') != std::string_view::npos) {
             report(lineNo, "binary data in a text line");
             continue;
@@ -358,7 +402,8 @@ RegHive::ParseStatus RegHive::Parse(std::string_view text, const std::string& fi
             report(valueLine, "unterminated value name");
             continue;
         }
-        while (p < t.size() && (t[p] == ' ' || t[p] == '\t')) ++p;
+        while (p < t.size() && (t[p] == ' ' || t[p] == '\t'))
+            ++p;
         if (p >= t.size() || t[p] != '=') {
             report(valueLine, "missing '=' after the value name");
             continue;
@@ -372,7 +417,8 @@ RegHive::ParseStatus RegHive::Parse(std::string_view text, const std::string& fi
             while (true) {
                 // A line that starts a key or a value ends a truncated run.
                 std::size_t savedPos = pos, savedLine = lineNo;
-                if (!nextLine(&more)) break;
+                if (!nextLine(&more))
+                    break;
                 std::string_view m = Trim(more);
                 if (!m.empty() && (m[0] == '[' || m[0] == '"' || m[0] == '@')) {
                     pos = savedPos;
@@ -419,8 +465,8 @@ RegHive::ParseStatus RegHive::Parse(std::string_view text, const std::string& fi
                 continue;
             }
             SetValueIn(*current, name, REG_DWORD,
-                       {static_cast<BYTE>(v), static_cast<BYTE>(v >> 8),
-                        static_cast<BYTE>(v >> 16), static_cast<BYTE>(v >> 24)});
+                       {static_cast<BYTE>(v), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v >> 16),
+                        static_cast<BYTE>(v >> 24)});
         } else if (StartsWithNoCase(data, "hex")) {
             DWORD type = REG_BINARY;
             std::string_view body;
@@ -452,7 +498,8 @@ RegHive::ParseStatus RegHive::Parse(std::string_view text, const std::string& fi
             report(valueLine, "unrecognised value data");
         }
     }
-    if (badLines != nullptr) *badLines = bad;
+    if (badLines != nullptr)
+        *badLines = bad;
     return ParseStatus::kHive;
 }
 
@@ -462,7 +509,8 @@ std::string RegHive::Write(const std::string& rootName) const {
     out.append(kHeader);
     out.push_back('\n');
     for (const auto& [lower, key] : keys_) {
-        if (key.path.empty() && key.values.empty()) continue;
+        if (key.path.empty() && key.values.empty())
+            continue;
         out.append("\n[");
         out.append(rootName);
         if (!key.path.empty()) {
@@ -538,24 +586,32 @@ FileId IdOf(const struct stat& st) {
 }
 
 int HiveIndex(HKEY root) {
-    if (root == HKEY_CURRENT_USER) return 0;
-    if (root == HKEY_LOCAL_MACHINE) return 1;
+    if (root == HKEY_CURRENT_USER)
+        return 0;
+    if (root == HKEY_LOCAL_MACHINE)
+        return 1;
     return -1;
 }
 
-HKEY RootOfIndex(int index) { return index == 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
+HKEY RootOfIndex(int index) {
+    return index == 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
 
 std::string ParentFolder(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
     return path.substr(0, slash);
 }
 
 bool FolderWritable(const std::string& folder) {
     struct stat st;
-    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return false;
     return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
@@ -563,20 +619,24 @@ bool FolderWritable(const std::string& folder) {
 // path itself.
 std::string WriteTarget(const std::string& path) {
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
     char* real = ::realpath(path.c_str(), nullptr);
-    if (real == nullptr) return path;
+    if (real == nullptr)
+        return path;
     std::string target = real;
     std::free(real);
     return target;
 }
 
 bool PathWritable(const std::string& hivePath) {
-    if (hivePath.empty()) return false;
+    if (hivePath.empty())
+        return false;
     std::string path = WriteTarget(hivePath);
     struct stat st;
     if (::stat(path.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode) || IsReadOnly(path)) return false;
+        if (!S_ISREG(st.st_mode) || IsReadOnly(path))
+            return false;
     }
     // The folder, or the nearest parent that exists when folders are missing.
     std::string folder = ParentFolder(path);
@@ -588,9 +648,11 @@ bool PathWritable(const std::string& hivePath) {
 
 bool MakeFolders(const std::string& folder, mode_t mode) {
     struct stat st;
-    if (::stat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+    if (::stat(folder.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode);
     std::string parent = ParentFolder(folder);
-    if (parent != folder && !MakeFolders(parent, mode)) return false;
+    if (parent != folder && !MakeFolders(parent, mode))
+        return false;
     return ::mkdir(folder.c_str(), mode) == 0 || errno == EEXIST;
 }
 
@@ -600,10 +662,12 @@ bool ReadWholeFile(int fd, std::string* out) {
     while (true) {
         ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
-        if (n == 0) return true;
+        if (n == 0)
+            return true;
         out->append(buf, static_cast<std::size_t>(n));
     }
 }
@@ -612,7 +676,8 @@ bool WriteWholeFile(int fd, std::string_view text) {
     while (!text.empty()) {
         ssize_t n = ::write(fd, text.data(), text.size());
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         text.remove_prefix(static_cast<std::size_t>(n));
@@ -636,23 +701,26 @@ bool KeepCopy(const std::string& path, const std::string& copy) {
         return true;
     }
     int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return false;
+    if (in < 0)
+        return false;
     std::string text;
     bool ok = ReadWholeFile(in, &text);
     ::close(in);
     int out = ok ? ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600) : -1;
-    if (out < 0) return false;
+    if (out < 0)
+        return false;
     ok = WriteWholeFile(out, text) && ::fsync(out) == 0;
     ::close(out);
     return ok;
 }
 
 class LockFile {
-public:
+  public:
     // Takes the hive's advisory lock; errno tells why when it fails.
     explicit LockFile(const std::string& hivePath) {
         fd_ = ::open((hivePath + ".lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
-        if (fd_ < 0) return;
+        if (fd_ < 0)
+            return;
         while (::flock(fd_, LOCK_EX) != 0) {
             if (errno != EINTR) {
                 ::close(fd_);
@@ -662,13 +730,14 @@ public:
         }
     }
     ~LockFile() {
-        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+        if (fd_ >= 0)
+            ::close(fd_);  // closing releases the lock
     }
     LockFile(const LockFile&) = delete;
     LockFile& operator=(const LockFile&) = delete;
     bool ok() const { return fd_ >= 0; }
 
-private:
+  private:
     int fd_ = -1;
 };
 
@@ -677,11 +746,11 @@ LONG ErrnoToResult(int err) {
 }
 
 struct HiveState {
-    std::string path;            // the file the contents below came from
-    bool known = false;          // contents reflect the file as identified by `id`
-    bool exists = false;         // the file was there
-    bool corruptInPlace = false; // not a hive, and it could not be moved aside
-    bool hadBadLines = false;    // the last read skipped lines
+    std::string path;             // the file the contents below came from
+    bool known = false;           // contents reflect the file as identified by `id`
+    bool exists = false;          // the file was there
+    bool corruptInPlace = false;  // not a hive, and it could not be moved aside
+    bool hadBadLines = false;     // the last read skipped lines
     mode_t mode = 0;
     FileId id;
     // The file last read or written stays open so that its inode number
@@ -690,7 +759,8 @@ struct HiveState {
     RegHive data;
 
     void Forget() {
-        if (heldFd >= 0) ::close(heldFd);
+        if (heldFd >= 0)
+            ::close(heldFd);
         heldFd = -1;
         known = exists = corruptInPlace = hadBadLines = false;
         id = FileId{};
@@ -705,7 +775,7 @@ struct Handle {
 };
 
 class RegistryImpl {
-public:
+  public:
     std::mutex mu;
 
     LONG ResolveHandle(HKEY key, int* hive, std::string* path, REGSAM* access) {
@@ -717,7 +787,8 @@ public:
             return ERROR_SUCCESS;
         }
         auto it = handles_.find(reinterpret_cast<std::uintptr_t>(key));
-        if (key == nullptr || it == handles_.end()) return ERROR_INVALID_HANDLE;
+        if (key == nullptr || it == handles_.end())
+            return ERROR_INVALID_HANDLE;
         *hive = it->second.hive;
         *path = it->second.path;
         *access = it->second.access;
@@ -731,9 +802,10 @@ public:
     }
 
     LONG CloseHandle(HKEY key) {
-        if (HiveIndex(key) >= 0) return ERROR_SUCCESS;
+        if (HiveIndex(key) >= 0)
+            return ERROR_SUCCESS;
         return handles_.erase(reinterpret_cast<std::uintptr_t>(key)) > 0 ? ERROR_SUCCESS
-                                                                          : ERROR_INVALID_HANDLE;
+                                                                         : ERROR_INVALID_HANDLE;
     }
 
     // Brings the hive up to date with its file. With the lock held, a file
@@ -747,17 +819,20 @@ public:
         }
         struct stat st;
         if (path.empty() || ::stat(path.c_str(), &st) != 0) {
-            if (!(h.known && !h.exists)) h.Forget();
+            if (!(h.known && !h.exists))
+                h.Forget();
             h.known = true;
             return ERROR_SUCCESS;
         }
-        if (h.known && h.exists && IdOf(st) == h.id) return ERROR_SUCCESS;
+        if (h.known && h.exists && IdOf(st) == h.id)
+            return ERROR_SUCCESS;
 
         int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         std::string text;
         if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !ReadWholeFile(fd, &text)) {
             int err = errno;
-            if (fd >= 0) ::close(fd);
+            if (fd >= 0)
+                ::close(fd);
             DebugOutput::Printf("registry: %s: cannot be read (%s)", path.c_str(),
                                 std::strerror(err));
             h.Forget();
@@ -788,9 +863,10 @@ public:
         if (!locked) {
             lock.emplace(h.path);
             if (!lock->ok()) {
-                DebugOutput::Printf("registry: %s is not a registry hive; it is read as empty "
-                                    "and left in place",
-                                    h.path.c_str());
+                DebugOutput::Printf(
+                    "registry: %s is not a registry hive; it is read as empty "
+                    "and left in place",
+                    h.path.c_str());
                 return false;
             }
         }
@@ -802,14 +878,16 @@ public:
         }
         std::string aside = CorruptName(h.path);
         if (::rename(h.path.c_str(), aside.c_str()) != 0) {
-            DebugOutput::Printf("registry: %s is not a registry hive; it is read as empty and "
-                                "could not be moved aside (%s)",
-                                h.path.c_str(), std::strerror(errno));
+            DebugOutput::Printf(
+                "registry: %s is not a registry hive; it is read as empty and "
+                "could not be moved aside (%s)",
+                h.path.c_str(), std::strerror(errno));
             return false;
         }
-        DebugOutput::Printf("registry: %s is not a registry hive; it was moved to %s and the "
-                            "hive starts empty",
-                            h.path.c_str(), aside.c_str());
+        DebugOutput::Printf(
+            "registry: %s is not a registry hive; it was moved to %s and the "
+            "hive starts empty",
+            h.path.c_str(), aside.c_str());
         h.Forget();
         h.known = true;  // the file is gone now
         return true;
@@ -821,23 +899,30 @@ public:
     LONG Mutate(int index, const std::function<LONG(RegHive&, bool*)>& change) {
         HKEY root = RootOfIndex(index);
         std::string path = Registry::HivePath(root);
-        if (path.empty()) return ERROR_CANTWRITE;
-        if (!PathWritable(path)) return ERROR_ACCESS_DENIED;
+        if (path.empty())
+            return ERROR_CANTWRITE;
+        if (!PathWritable(path))
+            return ERROR_ACCESS_DENIED;
         if (!MakeFolders(ParentFolder(path), index == 0 ? 0700 : 0755)) {
             return ErrnoToResult(errno);
         }
         LockFile lock(path);
-        if (!lock.ok()) return ErrnoToResult(errno);
+        if (!lock.ok())
+            return ErrnoToResult(errno);
         LONG r = Load(index, true);
-        if (r != ERROR_SUCCESS) return r;
+        if (r != ERROR_SUCCESS)
+            return r;
         HiveState& h = hives_[index];
-        if (h.corruptInPlace && !MoveCorruptAside(index, true)) return ERROR_CANTWRITE;
+        if (h.corruptInPlace && !MoveCorruptAside(index, true))
+            return ERROR_CANTWRITE;
 
         bool changed = false;
         r = change(h.data, &changed);
-        if (r != ERROR_SUCCESS || !changed) return r;
+        if (r != ERROR_SUCCESS || !changed)
+            return r;
         r = Commit(index);
-        if (r != ERROR_SUCCESS) h.Forget();  // memory now differs from the file
+        if (r != ERROR_SUCCESS)
+            h.Forget();  // memory now differs from the file
         return r;
     }
 
@@ -848,9 +933,10 @@ public:
             // previous text beside the hive.
             std::string aside = CorruptName(h.path);
             if (KeepCopy(h.path, aside)) {
-                DebugOutput::Printf("registry: %s had lines that could not be read; its "
-                                    "previous text is kept as %s",
-                                    h.path.c_str(), aside.c_str());
+                DebugOutput::Printf(
+                    "registry: %s had lines that could not be read; its "
+                    "previous text is kept as %s",
+                    h.path.c_str(), aside.c_str());
             }
         }
         std::string text = h.data.Write(Registry::RootName(RootOfIndex(index)));
@@ -859,7 +945,8 @@ public:
         std::string target = WriteTarget(h.path);
         std::string temp = target + ".tmp.XXXXXX";
         int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-        if (fd < 0) return ErrnoToResult(errno);
+        if (fd < 0)
+            return ErrnoToResult(errno);
         mode_t mode = h.exists ? h.mode : (index == 0 ? 0600 : 0644);
         struct stat st;
         bool ok = ::fchmod(fd, mode) == 0 && WriteWholeFile(fd, text) && ::fsync(fd) == 0 &&
@@ -870,7 +957,8 @@ public:
             ::unlink(temp.c_str());
             return ErrnoToResult(err);
         }
-        if (h.heldFd >= 0) ::close(h.heldFd);
+        if (h.heldFd >= 0)
+            ::close(h.heldFd);
         h.heldFd = fd;
         if (::fstat(fd, &st) == 0) {
             h.id = IdOf(st);
@@ -886,7 +974,7 @@ public:
 
     HiveState& hive(int index) { return hives_[index]; }
 
-private:
+  private:
     HiveState hives_[2];
     std::unordered_map<std::uintptr_t, Handle> handles_;
     std::uintptr_t next_ = 0x100;
@@ -912,19 +1000,22 @@ std::string Registry::HivePath(HKEY root) {
     };
     if (root == HKEY_LOCAL_MACHINE) {
         std::string path = env("CORVANTIS_MACHINE_REGISTRY");
-        if (!path.empty()) return path;
+        if (!path.empty())
+            return path;
         // <prefix>/lib/libcvplatform.so → <prefix>/etc/corvantis/machine.reg
         std::string lib = Module::PathOfAddress(reinterpret_cast<const void*>(&RegOpenKeyEx));
         if (lib.empty() || lib.find('/') == std::string::npos) {
             return "/etc/corvantis/machine.reg";
         }
         std::string prefix = ParentFolder(ParentFolder(lib));
-        if (prefix == "/") prefix.clear();
+        if (prefix == "/")
+            prefix.clear();
         return prefix + "/etc/corvantis/machine.reg";
     }
     if (root == HKEY_CURRENT_USER) {
         std::string path = env("CORVANTIS_USER_REGISTRY");
-        if (!path.empty()) return path;
+        if (!path.empty())
+            return path;
         std::string config = env("XDG_CONFIG_HOME");
         if (config.empty() || config[0] != '/') {
             std::string home = env("HOME");
@@ -933,7 +1024,8 @@ std::string Registry::HivePath(HKEY root) {
                     home = pw->pw_dir;
                 }
             }
-            if (home.empty()) return std::string();
+            if (home.empty())
+                return std::string();
             config = home + "/.config";
         }
         return config + "/corvantis/user.reg";
@@ -941,11 +1033,15 @@ std::string Registry::HivePath(HKEY root) {
     return std::string();
 }
 
-bool Registry::IsHiveWritable(HKEY root) { return PathWritable(HivePath(root)); }
+bool Registry::IsHiveWritable(HKEY root) {
+    return PathWritable(HivePath(root));
+}
 
 const char* Registry::RootName(HKEY root) {
-    if (root == HKEY_CURRENT_USER) return "HKEY_CURRENT_USER";
-    if (root == HKEY_LOCAL_MACHINE) return "HKEY_LOCAL_MACHINE";
+    if (root == HKEY_CURRENT_USER)
+        return "HKEY_CURRENT_USER";
+    if (root == HKEY_LOCAL_MACHINE)
+        return "HKEY_LOCAL_MACHINE";
     return "";
 }
 
@@ -954,17 +1050,21 @@ const char* Registry::RootName(HKEY root) {
 
 LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD /*options*/, REGSAM samDesired,
                   HKEY* result) {
-    if (result == nullptr) return ERROR_INVALID_PARAMETER;
+    if (result == nullptr)
+        return ERROR_INVALID_PARAMETER;
     RegistryImpl& reg = Impl();
     std::lock_guard<std::mutex> guard(reg.mu);
     int hive;
     std::string parent, sub;
     REGSAM access;
-    if (LONG r = reg.ResolveHandle(key, &hive, &parent, &access); r != ERROR_SUCCESS) return r;
-    if (!NormalizePath(subKey != nullptr ? subKey : "", &sub)) return ERROR_FILE_NOT_FOUND;
+    if (LONG r = reg.ResolveHandle(key, &hive, &parent, &access); r != ERROR_SUCCESS)
+        return r;
+    if (!NormalizePath(subKey != nullptr ? subKey : "", &sub))
+        return ERROR_FILE_NOT_FOUND;
     std::string full = JoinKeyPath(parent, sub);
     reg.Load(hive, false);
-    if (reg.hive(hive).data.FindKey(full) == nullptr) return ERROR_FILE_NOT_FOUND;
+    if (reg.hive(hive).data.FindKey(full) == nullptr)
+        return ERROR_FILE_NOT_FOUND;
     if ((samDesired & kWriteAccess) && !Registry::IsHiveWritable(RootOfIndex(hive))) {
         return ERROR_ACCESS_DENIED;
     }
@@ -975,30 +1075,37 @@ LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD /*options*/, REGSAM samDes
 LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD /*reserved*/, char* /*keyClass*/,
                     DWORD /*options*/, REGSAM samDesired, const void* /*security*/, HKEY* result,
                     DWORD* disposition) {
-    if (result == nullptr) return ERROR_INVALID_PARAMETER;
+    if (result == nullptr)
+        return ERROR_INVALID_PARAMETER;
     RegistryImpl& reg = Impl();
     std::lock_guard<std::mutex> guard(reg.mu);
     int hive;
     std::string parent, sub;
     REGSAM access;
-    if (LONG r = reg.ResolveHandle(key, &hive, &parent, &access); r != ERROR_SUCCESS) return r;
-    if (!NormalizePath(subKey != nullptr ? subKey : "", &sub)) return ERROR_INVALID_PARAMETER;
+    if (LONG r = reg.ResolveHandle(key, &hive, &parent, &access); r != ERROR_SUCCESS)
+        return r;
+    if (!NormalizePath(subKey != nullptr ? subKey : "", &sub))
+        return ERROR_INVALID_PARAMETER;
     std::string full = JoinKeyPath(parent, sub);
     bool writable = Registry::IsHiveWritable(RootOfIndex(hive));
     reg.Load(hive, false);
     if (reg.hive(hive).data.FindKey(full) != nullptr) {
-        if ((samDesired & kWriteAccess) && !writable) return ERROR_ACCESS_DENIED;
+        if ((samDesired & kWriteAccess) && !writable)
+            return ERROR_ACCESS_DENIED;
         *result = reg.NewHandle(hive, std::move(full), samDesired);
-        if (disposition != nullptr) *disposition = REG_OPENED_EXISTING_KEY;
+        if (disposition != nullptr)
+            *disposition = REG_OPENED_EXISTING_KEY;
         return ERROR_SUCCESS;
     }
-    if (!(access & KEY_CREATE_SUB_KEY) || !writable) return ERROR_ACCESS_DENIED;
+    if (!(access & KEY_CREATE_SUB_KEY) || !writable)
+        return ERROR_ACCESS_DENIED;
     bool created = false;
     LONG r = reg.Mutate(hive, [&](RegHive& data, bool* changed) {
         created = *changed = data.CreateKey(full);
         return ERROR_SUCCESS;
     });
-    if (r != ERROR_SUCCESS) return r;
+    if (r != ERROR_SUCCESS)
+        return r;
     *result = reg.NewHandle(hive, std::move(full), samDesired);
     if (disposition != nullptr) {
         *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
@@ -1006,24 +1113,31 @@ LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD /*reserved*/, char* /*ke
     return ERROR_SUCCESS;
 }
 
-LONG RegQueryValueEx(HKEY key, const char* valueName, DWORD* /*reserved*/, DWORD* type,
-                     void* data, DWORD* size) {
+LONG RegQueryValueEx(HKEY key, const char* valueName, DWORD* /*reserved*/, DWORD* type, void* data,
+                     DWORD* size) {
     RegistryImpl& reg = Impl();
     std::lock_guard<std::mutex> guard(reg.mu);
     int hive;
     std::string path;
     REGSAM access;
-    if (LONG r = reg.ResolveHandle(key, &hive, &path, &access); r != ERROR_SUCCESS) return r;
-    if (!(access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-    if (data != nullptr && size == nullptr) return ERROR_INVALID_PARAMETER;
+    if (LONG r = reg.ResolveHandle(key, &hive, &path, &access); r != ERROR_SUCCESS)
+        return r;
+    if (!(access & KEY_QUERY_VALUE))
+        return ERROR_ACCESS_DENIED;
+    if (data != nullptr && size == nullptr)
+        return ERROR_INVALID_PARAMETER;
     reg.Load(hive, false);
     const RegHive::Value* v =
         reg.hive(hive).data.FindValue(path, valueName != nullptr ? valueName : "");
-    if (v == nullptr) return ERROR_FILE_NOT_FOUND;
+    if (v == nullptr)
+        return ERROR_FILE_NOT_FOUND;
     std::size_t needed = v->data.size() + (v->type == REG_SZ ? 1 : 0);
-    if (needed > 0xFFFFFFFFu) return ERROR_MORE_DATA;
-    if (type != nullptr) *type = v->type;
-    if (size == nullptr) return ERROR_SUCCESS;
+    if (needed > 0xFFFFFFFFu)
+        return ERROR_MORE_DATA;
+    if (type != nullptr)
+        *type = v->type;
+    if (size == nullptr)
+        return ERROR_SUCCESS;
     if (data == nullptr) {
         *size = static_cast<DWORD>(needed);
         return ERROR_SUCCESS;
@@ -1032,8 +1146,10 @@ LONG RegQueryValueEx(HKEY key, const char* valueName, DWORD* /*reserved*/, DWORD
         *size = static_cast<DWORD>(needed);
         return ERROR_MORE_DATA;
     }
-    if (!v->data.empty()) std::memcpy(data, v->data.data(), v->data.size());
-    if (v->type == REG_SZ) static_cast<BYTE*>(data)[v->data.size()] = 0;
+    if (!v->data.empty())
+        std::memcpy(data, v->data.data(), v->data.size());
+    if (v->type == REG_SZ)
+        static_cast<BYTE*>(data)[v->data.size()] = 0;
     *size = static_cast<DWORD>(needed);
     return ERROR_SUCCESS;
 }
@@ -1050,19 +1166,23 @@ LONG RegSetValueEx(HKEY key, const char* valueName, DWORD /*reserved*/, DWORD ty
         return ERROR_CANTWRITE;
     }
     std::string name = valueName != nullptr ? valueName : "";
-    if (!ValidName(name) || (data == nullptr && size > 0)) return ERROR_INVALID_PARAMETER;
+    if (!ValidName(name) || (data == nullptr && size > 0))
+        return ERROR_INVALID_PARAMETER;
     const BYTE* bytes = static_cast<const BYTE*>(data);
     std::vector<BYTE> value;
     if (type == REG_SZ) {
         std::size_t n = size > 0 ? ::strnlen(reinterpret_cast<const char*>(bytes), size) : 0;
         value.assign(bytes, bytes + n);
     } else {
-        if (type == REG_DWORD && size != 4) return ERROR_INVALID_PARAMETER;
-        if (size > 0) value.assign(bytes, bytes + size);
+        if (type == REG_DWORD && size != 4)
+            return ERROR_INVALID_PARAMETER;
+        if (size > 0)
+            value.assign(bytes, bytes + size);
     }
     return reg.Mutate(hive, [&](RegHive& hiveData, bool* changed) {
         const RegHive::Value* old = hiveData.FindValue(path, name);
-        if (old != nullptr && old->type == type && old->data == value) return ERROR_SUCCESS;
+        if (old != nullptr && old->type == type && old->data == value)
+            return ERROR_SUCCESS;
         hiveData.SetValue(path, name, type, std::move(value));
         *changed = true;
         return ERROR_SUCCESS;
@@ -1092,7 +1212,8 @@ LONG RegDeleteKey(HKEY key, const char* subKey) {
     int hive;
     std::string parent, sub;
     REGSAM access;
-    if (LONG r = reg.ResolveHandle(key, &hive, &parent, &access); r != ERROR_SUCCESS) return r;
+    if (LONG r = reg.ResolveHandle(key, &hive, &parent, &access); r != ERROR_SUCCESS)
+        return r;
     if (!NormalizePath(subKey != nullptr ? subKey : "", &sub) || sub.empty()) {
         return ERROR_INVALID_PARAMETER;
     }
@@ -1101,8 +1222,10 @@ LONG RegDeleteKey(HKEY key, const char* subKey) {
     }
     std::string full = JoinKeyPath(parent, sub);
     return reg.Mutate(hive, [&](RegHive& data, bool* changed) {
-        if (data.FindKey(full) == nullptr) return ERROR_FILE_NOT_FOUND;
-        if (data.HasSubKeys(full)) return ERROR_ACCESS_DENIED;
+        if (data.FindKey(full) == nullptr)
+            return ERROR_FILE_NOT_FOUND;
+        if (data.HasSubKeys(full))
+            return ERROR_ACCESS_DENIED;
         *changed = data.DeleteKey(full);
         return ERROR_SUCCESS;
     });

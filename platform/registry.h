@@ -104,7 +104,7 @@ LONG RegCloseKey(HKEY key);
 // The contents of one hive: keys (by path below the hive's root) with their
 // values. Used by the registry to read and write hive files, and by tests.
 class RegHive {
-public:
+  public:
     struct Value {
         std::string name;  // spelling as first written; empty for the default value
         DWORD type = REG_NONE;
@@ -148,15 +148,14 @@ public:
     bool HasSubKeys(std::string_view path) const;
     const Value* FindValue(std::string_view path, std::string_view name) const;
     // Sets a value, creating the key when needed.
-    void SetValue(std::string_view path, std::string_view name, DWORD type,
-                  std::vector<BYTE> data);
+    void SetValue(std::string_view path, std::string_view name, DWORD type, std::vector<BYTE> data);
     // False when there was no such value.
     bool DeleteValue(std::string_view path, std::string_view name);
 
     std::size_t KeyCount() const { return keys_.size(); }
     bool operator==(const RegHive& other) const { return keys_ == other.keys_; }
 
-private:
+  private:
     Key* FindKeyMutable(std::string_view path);
     static void SetValueIn(Key& key, std::string_view name, DWORD type, std::vector<BYTE> data);
     // Keys by their path in lower case; '\' sorts before every other
@@ -169,7 +168,7 @@ private:
 
 // Where the hives live and whether they may be written.
 class Registry {
-public:
+  public:
     // The hive file of a root, resolved from the environment now:
     // $CORVANTIS_MACHINE_REGISTRY or <prefix>/etc/corvantis/machine.reg for
     // the machine; $CORVANTIS_USER_REGISTRY, $XDG_CONFIG_HOME/corvantis/user.reg

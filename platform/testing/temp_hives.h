@@ -18,11 +18,13 @@
 namespace platform {
 
 class TempHives {
-public:
+  public:
     TempHives() {
         const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/cv-hives-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        std::string pattern =
+            std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/cv-hives-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr)
+            std::abort();
         dir_ = pattern;
         Save("CORVANTIS_USER_REGISTRY", savedUser_);
         Save("CORVANTIS_MACHINE_REGISTRY", savedMachine_);
@@ -72,12 +74,13 @@ public:
     std::string ReadUser() const { return ReadFile(UserPath()); }
     std::string ReadMachine() const { return ReadFile(MachinePath()); }
 
-private:
+  private:
     std::string Resolve(const std::string& path) const {
         return !path.empty() && path[0] == '/' ? path : dir_ + "/" + path;
     }
     static void Save(const char* name, std::optional<std::string>& slot) {
-        if (const char* v = std::getenv(name)) slot = v;
+        if (const char* v = std::getenv(name))
+            slot = v;
     }
     static void Restore(const char* name, const std::optional<std::string>& slot) {
         if (slot) {

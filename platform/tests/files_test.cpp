@@ -14,13 +14,12 @@ TEST(Files, PatternMatchesExtensionWithoutCase) {
         const char* pattern;
         const char* name;
         bool match;
-    } cases[] = {
-        {"*.pge", "Letter.pge", true},   {"*.pge", "Letter.PGE", true},
-        {"*.ZPL", "jpeg.zpl", true},     {"*.pge", "Letter.pgex", false},
-        {"*.pge", "Letter.pg", false},   {"*.pge", ".pge", true},
-        {"*.xml", "a.b.XML", true},      {"a?c*", "abcdef", true},
-        {"a?c*", "ac", false},           {"*", "", true},
-        {"*.tol", "Text.tol.bak", false}};
+    } cases[] = {{"*.pge", "Letter.pge", true},   {"*.pge", "Letter.PGE", true},
+                 {"*.ZPL", "jpeg.zpl", true},     {"*.pge", "Letter.pgex", false},
+                 {"*.pge", "Letter.pg", false},   {"*.pge", ".pge", true},
+                 {"*.xml", "a.b.XML", true},      {"a?c*", "abcdef", true},
+                 {"a?c*", "ac", false},           {"*", "", true},
+                 {"*.tol", "Text.tol.bak", false}};
     for (const Case& c : cases) {
         EXPECT_EQ(platform::MatchesPattern(c.pattern, c.name), c.match)
             << c.pattern << " vs " << c.name;

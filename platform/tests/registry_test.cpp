@@ -31,10 +31,12 @@ std::string ReadString(HKEY root, const char* path, const char* name, LONG* resu
         DWORD size = sizeof buffer;
         DWORD type = 0;
         r = RegQueryValueEx(key, name, nullptr, &type, buffer, &size);
-        if (r == ERROR_SUCCESS) text.assign(buffer, size > 0 ? size - 1 : 0);
+        if (r == ERROR_SUCCESS)
+            text.assign(buffer, size > 0 ? size - 1 : 0);
         RegCloseKey(key);
     }
-    if (result != nullptr) *result = r;
+    if (result != nullptr)
+        *result = r;
     return text;
 }
 
@@ -118,8 +120,7 @@ TEST(Registry, ResultCodes) {
 
     EXPECT_EQ(RegDeleteValue(key, "Name"), ERROR_SUCCESS);
     EXPECT_EQ(RegDeleteValue(key, "Name"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(RegQueryValueEx(key, "Name", nullptr, nullptr, nullptr, &size),
-              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegQueryValueEx(key, "Name", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
 
     // A key with sub-keys stays; a leaf key goes.
     EXPECT_EQ(RegDeleteKey(HKEY_CURRENT_USER, "Software\\Corvantis"), ERROR_ACCESS_DENIED);
@@ -141,9 +142,9 @@ TEST(Registry, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
     RegCloseKey(key);
 
     HKEY read = nullptr;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "software\\Zyn Systems\\corvantis", 0, KEY_READ,
-                           &read),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegOpenKeyEx(HKEY_CURRENT_USER, "software\\Zyn Systems\\corvantis", 0, KEY_READ, &read),
+        ERROR_SUCCESS);
     DWORD value = 0, size = 4;
     EXPECT_EQ(RegQueryValueEx(read, "usegrid", nullptr, nullptr, &value, &size), ERROR_SUCCESS);
     EXPECT_EQ(value, 2u);
@@ -211,8 +212,8 @@ TEST(Registry, EightProcessesWritingAtOnceLoseNothing) {
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             HKEY key = nullptr;
-            if (RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Stress", 0, nullptr, 0,
-                               KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+            if (RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Stress", 0, nullptr, 0, KEY_ALL_ACCESS,
+                               nullptr, &key, nullptr) != ERROR_SUCCESS) {
                 ::_exit(2);
             }
             for (int i = 0; i < kValues; ++i) {
@@ -254,8 +255,7 @@ TEST(Registry, EightProcessesWritingAtOnceLoseNothing) {
               ERROR_SUCCESS);
     DWORD value = 0, size = 4;
     std::string last = "P7_" + std::to_string(kValues - 1);
-    EXPECT_EQ(RegQueryValueEx(read, last.c_str(), nullptr, nullptr, &value, &size),
-              ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueEx(read, last.c_str(), nullptr, nullptr, &value, &size), ERROR_SUCCESS);
     EXPECT_EQ(value, DWORD(8 * kValues - 1));
     RegCloseKey(read);
 }
@@ -345,8 +345,8 @@ TEST(Registry, DamagedHiveKeepsItsOldTextAsideWhenRewritten) {
 TEST(Registry, HiveThatIsASymbolicLinkStaysALink) {
     TempHives hives;
     ASSERT_EQ(::mkdir((hives.Dir() + "/dotfiles").c_str(), 0755), 0);
-    hives.WriteFile("dotfiles/user.reg", std::string(kHeader) +
-                                             "[HKEY_CURRENT_USER\\Software\\A]\n\"Old\"=\"1\"\n");
+    hives.WriteFile("dotfiles/user.reg",
+                    std::string(kHeader) + "[HKEY_CURRENT_USER\\Software\\A]\n\"Old\"=\"1\"\n");
     ASSERT_EQ(::symlink("dotfiles/user.reg", hives.UserPath().c_str()), 0);
     HKEY key = CreateKey(HKEY_CURRENT_USER, "Software\\A");
     ASSERT_EQ(SetString(key, "New", "2"), ERROR_SUCCESS);
@@ -387,8 +387,7 @@ TEST(Registry, FileThatIsNotAHiveIsMovedAsideAndReadAsEmpty) {
     TempHives hives;
     hives.WriteUser("");
     HKEY key = nullptr;
-    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key),
-              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
     EXPECT_TRUE(FileExists(hives.UserPath()));
     EXPECT_FALSE(FileExists(hives.UserPath() + ".corrupt"));
 }
@@ -419,10 +418,10 @@ TEST(Registry, ReadOnlyMachineHiveRefusesKeyCreation) {
 
         EXPECT_FALSE(Registry::IsHiveWritable(HKEY_LOCAL_MACHINE));
         HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, "Software\\New", 0, nullptr, 0,
-                                 KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, &key,
-                                 nullptr),
-                  ERROR_ACCESS_DENIED);
+        EXPECT_EQ(
+            RegCreateKeyEx(HKEY_LOCAL_MACHINE, "Software\\New", 0, nullptr, 0,
+                           KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, &key, nullptr),
+            ERROR_ACCESS_DENIED);
         if (c.fileMode != 0) {
             EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, "Software\\Corvantis", 0, nullptr, 0,
                                      KEY_ALL_ACCESS, nullptr, &key, nullptr),
@@ -510,7 +509,8 @@ TEST(Registry, WritingAParsedHiveAndParsingItAgainGivesTheSameHive) {
                 data.assign(s.begin(), s.end());
             } else {
                 std::size_t n = type == REG_DWORD ? 4 : rng() % 40;
-                for (std::size_t i = 0; i < n; ++i) data.push_back(BYTE(rng()));
+                for (std::size_t i = 0; i < n; ++i)
+                    data.push_back(BYTE(rng()));
             }
             random.SetValue(path, "V" + std::to_string(v) + randomText(8, false), type, data);
         }
@@ -542,8 +542,7 @@ TEST(Registry, HiveLocations) {
 
     // The machine hive lies under the prefix of the folder holding the
     // platform library: <prefix>/lib/libcvplatform.so.
-    std::string lib =
-        Module::PathOfAddress(reinterpret_cast<const void*>(&platform::RegCloseKey));
+    std::string lib = Module::PathOfAddress(reinterpret_cast<const void*>(&platform::RegCloseKey));
     auto libFolder = SplitPath(lib).folder;  // <prefix>/lib/
     auto prefix = SplitPath(libFolder.substr(0, libFolder.size() - 1)).folder;
     EXPECT_EQ(Registry::HivePath(HKEY_LOCAL_MACHINE), prefix + "etc/corvantis/machine.reg");

@@ -2,6 +2,10 @@
 // hidden function.
 #include "platform/types.h"
 
-CV_EXPORT int cv_sample_answer() { return 42; }
+CV_EXPORT int cv_sample_answer() {
+    return 42;
+}
 
-extern "C" int cv_sample_hidden() { return 7; }
+extern "C" int cv_sample_hidden() {
+    return 7;
+}
