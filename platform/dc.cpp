@@ -521,6 +521,16 @@ struct DC::Impl {
         int total = 0;
         for (int p : pattern)
             total += p;
+        if (total == 0 && (x0 == x1 || y0 == y1)) {
+            // Solid and straight: one rectangle, the end pixel left out.
+            if (x0 == x1 && y0 == y1)
+                return;
+            const Rect r = y0 == y1 ? Rect(std::min(x0, x1 + 1), y0, std::max(x0 + 1, x1), y0 + 1)
+                                    : Rect(x0, std::min(y0, y1 + 1), x0 + 1, std::max(y0 + 1, y1));
+            st.styleStep += std::max(std::abs(x1 - x0), std::abs(y1 - y0));
+            FillLogical(r, st.pen.color());
+            return;
+        }
         auto onAt = [&](int step) {
             if (total == 0)
                 return true;
@@ -553,16 +563,40 @@ struct DC::Impl {
             }
         }
         if (!on.empty()) {
-            for (const Point& p : on)
-                PixelPath(cr, p.x, p.y);
+            RunsPath(on);
             SetColor(cr, st.pen.color());
             cairo_fill(cr);
         }
         if (fillGaps && !off.empty()) {
-            for (const Point& p : off)
-                PixelPath(cr, p.x, p.y);
+            RunsPath(off);
             SetColor(cr, st.bk);
             cairo_fill(cr);
+        }
+    }
+
+    // Adds pixels (in drawing order) to the path, neighbours in a row or a
+    // column joined into one rectangle.
+    void RunsPath(const std::vector<Point>& pts) {
+        size_t i = 0;
+        while (i < pts.size()) {
+            Rect r(pts[i].x, pts[i].y, pts[i].x + 1, pts[i].y + 1);
+            size_t j = i + 1;
+            for (; j < pts.size(); ++j) {
+                const Point& p = pts[j];
+                if (r.Height() == 1 && p.y == r.top && p.x == r.right) {
+                    ++r.right;
+                } else if (r.Height() == 1 && p.y == r.top && p.x == r.left - 1) {
+                    --r.left;
+                } else if (r.Width() == 1 && p.x == r.left && p.y == r.bottom) {
+                    ++r.bottom;
+                } else if (r.Width() == 1 && p.x == r.left && p.y == r.top - 1) {
+                    --r.top;
+                } else {
+                    break;
+                }
+            }
+            cairo_rectangle(cr, r.left, r.top, r.Width(), r.Height());
+            i = j;
         }
     }
 
@@ -1022,10 +1056,15 @@ COLORREF DC::SetPixel(int x, int y, COLORREF color) {
     Point dev = impl_->st.org + Point(x, y);
     if (!impl_->Effective().PtInRect(dev))
         return CLR_INVALID;
-    if (!impl_->Begin())
-        return CLR_INVALID;
-    impl_->FillLogical(Rect(x, y, x + 1, y + 1), color & 0xFFFFFF);
-    impl_->End();
+    // Written straight into the surface: grids set many thousands of pixels.
+    cairo_surface_t* s = impl_->surface;
+    cairo_surface_flush(s);
+    const std::uint32_t v =
+        0xFF000000u | (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
+    std::memcpy(
+        cairo_image_surface_get_data(s) + dev.y * cairo_image_surface_get_stride(s) + 4 * dev.x, &v,
+        4);
+    cairo_surface_mark_dirty_rectangle(s, dev.x, dev.y, 1, 1);
     return color & 0xFFFFFF;
 }
 
