@@ -249,10 +249,17 @@ std::size_t ReferenceAt(std::string_view s, std::size_t pos, char32_t* value) {
 }
 
 std::string ToMarkup(std::string_view text, bool attributeValue) {
+    const std::string_view special =
+        attributeValue ? std::string_view("&<>\r\"\t\n", 7) : std::string_view("&<>\r", 4);
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
+    std::size_t pos = 0;
+    while (true) {
+        const std::size_t next = text.find_first_of(special, pos);
+        out.append(text.substr(pos, next == std::string_view::npos ? next : next - pos));
+        if (next == std::string_view::npos)
+            break;
+        switch (text[next]) {
             case '&':
                 out += "&amp;";
                 break;
@@ -266,29 +273,16 @@ std::string ToMarkup(std::string_view text, bool attributeValue) {
                 out += "&#13;";
                 break;
             case '"':
-                if (attributeValue) {
-                    out += "&quot;";
-                } else {
-                    out += c;
-                }
+                out += "&quot;";
                 break;
             case '\t':
-                if (attributeValue) {
-                    out += "&#9;";
-                } else {
-                    out += c;
-                }
-                break;
-            case '\n':
-                if (attributeValue) {
-                    out += "&#10;";
-                } else {
-                    out += c;
-                }
+                out += "&#9;";
                 break;
             default:
-                out += c;
+                out += "&#10;";
+                break;
         }
+        pos = next + 1;
     }
     return out;
 }
