@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -280,8 +281,26 @@ cairo_surface_t* AdoptPng(cairo_surface_t* png) {
 }
 }  // namespace
 
+namespace {
+// Whether a PNG's header announces a size we are willing to allocate: the
+// image header chunk comes first, width and height at bytes 16 to 23.
+bool PngSizeAcceptable(const unsigned char* head, std::size_t size) {
+    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (size < 24 || std::memcmp(head, kSignature, 8) != 0 ||
+        std::memcmp(head + 12, "IHDR", 4) != 0)
+        return false;
+    auto be32 = [](const unsigned char* p) {
+        return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) |
+               (std::uint32_t(p[2]) << 8) | std::uint32_t(p[3]);
+    };
+    const std::uint32_t w = be32(head + 16), h = be32(head + 20);
+    return w > 0 && h > 0 && w <= std::uint32_t(kMaxSide) && h <= std::uint32_t(kMaxSide) &&
+           static_cast<long long>(w) * h <= kMaxPixels;
+}
+}  // namespace
+
 BOOL Bitmap::LoadPng(const void* data, std::size_t size) {
-    if (!data || size < 8) {
+    if (!data || !PngSizeAcceptable(static_cast<const unsigned char*>(data), size)) {
         Create(0, 0);
         return FALSE;
     }
@@ -298,6 +317,16 @@ BOOL Bitmap::LoadPng(const void* data, std::size_t size) {
 }
 
 BOOL Bitmap::LoadPngFile(const std::string& path) {
+    unsigned char head[24] = {};
+    std::size_t got = 0;
+    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+        got = std::fread(head, 1, sizeof head, f);
+        std::fclose(f);
+    }
+    if (!PngSizeAcceptable(head, got)) {
+        Create(0, 0);
+        return FALSE;
+    }
     cairo_surface_t* s = AdoptPng(cairo_image_surface_create_from_png(path.c_str()));
     if (!s) {
         Create(0, 0);

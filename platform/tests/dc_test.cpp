@@ -560,5 +560,11 @@ TEST(DC, BitmapsRoundTripThroughPng) {
     EXPECT_FALSE(bad.LoadPng(junk, sizeof junk));
     EXPECT_TRUE(bad.IsEmpty());
     EXPECT_FALSE(bad.LoadPng(junk, 4));
+    // A header announcing an enormous image is refused before anything is allocated.
+    std::vector<unsigned char> bomb = {0x89, 'P', 'N',  'G',  '\r', '\n', 0x1A, '\n', 0,    0,
+                                       0,    13,  'I',  'H',  'D',  'R',  0,    0,    0x75, 0x30,
+                                       0,    0,   0x75, 0x30, 8,    6,    0,    0,    0};
+    EXPECT_FALSE(bad.LoadPng(bomb.data(), bomb.size()));
+    EXPECT_FALSE(bad.LoadPngFile(dir + "/missing.png"));
     std::filesystem::remove_all(dir);
 }
