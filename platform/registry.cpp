@@ -1052,6 +1052,7 @@ LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD /*options*/, REGSAM samDes
                   HKEY* result) {
     if (result == nullptr)
         return ERROR_INVALID_PARAMETER;
+    *result = nullptr;  // a caller that ignores the result code gets no handle
     RegistryImpl& reg = Impl();
     std::lock_guard<std::mutex> guard(reg.mu);
     int hive;
@@ -1077,6 +1078,7 @@ LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD /*reserved*/, char* /*ke
                     DWORD* disposition) {
     if (result == nullptr)
         return ERROR_INVALID_PARAMETER;
+    *result = nullptr;  // a caller that ignores the result code gets no handle
     RegistryImpl& reg = Impl();
     std::lock_guard<std::mutex> guard(reg.mu);
     int hive;

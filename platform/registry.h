@@ -67,7 +67,8 @@ inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
 // Opens an existing key below `key` (a root or an open handle). A null or
 // empty sub-key opens `key` itself again. Asking for write access in a hive
-// the user may not write gives ERROR_ACCESS_DENIED.
+// the user may not write gives ERROR_ACCESS_DENIED. On failure *result is
+// null (as it is for RegCreateKeyEx).
 LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD options, REGSAM samDesired, HKEY* result);
 
 // Opens the key, creating it and any missing parents first. Creating a key in
