@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/xml_parser.h"
 #include "engine/xml_tree.h"
 #include "platform/debug_output.h"
 
@@ -233,8 +234,6 @@ TEST_F(TemplateFactoryTest, HostileAndBrokenFilesFailCleanly) {
         {"100000-deep nesting", "nested too deeply", "", "<a>", 100000, ""},
         {"50000 attributes", "too many attributes", "", "", 0, ""},  // filled in below
         {"a million elements", "too many elements", "<a>", "<b/>", 1000000, "</a>"},
-        {"tree larger than the memory cap", "document too large", "<a>",
-         "<b><![CDATA[" + std::string(1000000, '&') + "]]></b>", 8, "</a>"},
         {"10 MB text node", "text too long", "<a>", std::string(1 << 20, 't'), 10, "</a>"},
         {"invalid utf-8", "invalid token",
          "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>\xC3\x28</a>", "", 0, ""},
@@ -275,6 +274,47 @@ TEST_F(TemplateFactoryTest, HostileAndBrokenFilesFailCleanly) {
         EXPECT_TRUE(capture.Contains(c.reason)) << capture.text();
         EXPECT_FALSE(capture.Contains("root:"));  // /etc/passwd was never read
         std::remove(path.c_str());
+    }
+}
+
+TEST(XMLParseLimits, EachLimitHoldsAtItsBoundary) {
+    struct Case {
+        const char* label;
+        std::size_t XMLParseLimits::*limit;
+        std::size_t value;
+        std::string fits;
+        std::string exceeds;
+        const char* reason;
+    } cases[] = {
+        {"depth", &XMLParseLimits::maxDepth, 3, "<a><b><c/></b></a>", "<a><b><c><d/></c></b></a>",
+         "nested too deeply"},
+        {"attributes", &XMLParseLimits::maxAttributes, 2, "<a x='1' y='2'/>",
+         "<a x='1' y='2' z='3'/>", "too many attributes"},
+        {"attribute text", &XMLParseLimits::maxAttributeBytes, 11, "<a x='1' y='2'/>",
+         "<a x='1' y='23'/>", "attribute text too long"},
+        {"text", &XMLParseLimits::maxTextBytes, 4, "<a>12<b/>34</a>", "<a>12<b/>345</a>",
+         "text too long"},
+        {"elements", &XMLParseLimits::maxNodes, 2, "<a><b/></a>", "<a><b/><c/></a>",
+         "too many elements"},
+        {"tree memory", &XMLParseLimits::maxTreeBytes, 4096, "<a>" + std::string(200, 'x') + "</a>",
+         "<a><![CDATA[" + std::string(1000, '&') + "]]></a>", "document too large"},
+        {"input", &XMLParseLimits::maxInputBytes, 11, "<a>1234</a>", "<a>12345</a>",
+         "document too large"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        XMLParseLimits limits;
+        limits.*c.limit = c.value;
+        {
+            XMLTreeBuilder builder(XMLTreeBuilder::Input::kDocument, limits);
+            builder.Feed(c.fits.data(), c.fits.size());
+            std::unique_ptr<CXMLTreeNode> root(builder.Finish());
+            EXPECT_NE(root, nullptr) << builder.Error();
+        }
+        XMLTreeBuilder builder(XMLTreeBuilder::Input::kDocument, limits);
+        builder.Feed(c.exceeds.data(), c.exceeds.size());
+        EXPECT_EQ(builder.Finish(), nullptr);
+        EXPECT_NE(builder.Error().find(c.reason), std::string::npos) << builder.Error();
     }
 }
 
