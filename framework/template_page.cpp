@@ -338,9 +338,31 @@ int CTemplatePage::GetGroupCount() {
 
 void CTemplatePage::ApplyZOrder() {
     if (!IsWindow() || toolCount == 0) return;
+    const std::vector<platform::Window*>& children = GetChildren();
+    // Most calls find the windows in order already (an area appended at the
+    // bottom): check that in one pass before building anything.
+    {
+        size_t k = 0;
+        int expected = 0;
+        bool inOrder = true;
+        for (int i = 0; i < toolCount; ++i) {
+            CTemplateTool* tool = tools[i];
+            if (tool == nullptr || tool->GetParent() != this || !tool->IsWindow()) continue;
+            ++expected;
+            if (k < children.size() && children[k] == tool) {
+                ++k;
+            } else {
+                inOrder = false;
+                break;
+            }
+        }
+        if (inOrder && static_cast<int>(k) == expected) {
+            Invalidate(FALSE);
+            return;
+        }
+    }
     // Wanted sibling order: the areas in array order on top, any other child
     // windows below them in their present order.
-    const std::vector<platform::Window*>& children = GetChildren();
     std::unordered_map<const platform::Window*, int> wanted;
     std::vector<platform::Window*> order;
     for (int i = 0; i < toolCount; ++i) {

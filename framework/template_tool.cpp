@@ -62,6 +62,10 @@ BOOL CTemplateTool::AttachToPage(const ToolRect* r, CTemplatePage* newPage) {
     name[sizeof name - 1] = '\0';
     if (page == nullptr || !page->IsWindow()) return FALSE;
     if (!Create(name, platform::WS_CHILD | platform::WS_VISIBLE, Rect(), page, 0)) return FALSE;
+    // The page appends the area at the bottom of its z-order; the window
+    // starts there too, so restacking has nothing to move.
+    SetWindowPos(platform::HWND_BOTTOM, 0, 0, 0, 0,
+                 platform::SWP_NOMOVE | platform::SWP_NOSIZE | platform::SWP_NOACTIVATE);
     if (!page->AddTool(this)) {
         DestroyWindow();
         return FALSE;
