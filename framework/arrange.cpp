@@ -11,7 +11,8 @@ namespace {
 CTemplateTool* FocusTool(CTemplatePage* page) {
     for (int i = 0; i < page->GetToolCount(); ++i) {
         CTemplateTool* t = page->GetToolAt(i);
-        if (t != nullptr && (t->flags & TOOL_FOCUS)) return t;
+        if (t != nullptr && (t->flags & TOOL_FOCUS))
+            return t;
     }
     return nullptr;
 }
@@ -19,13 +20,17 @@ CTemplateTool* FocusTool(CTemplatePage* page) {
 // Applies `change` to every selected area other than the focus area F, from
 // the last index down to 0, and marks the page modified once. Nothing at
 // all happens without a focus area.
-int WithFocus(CTemplatePage* page, const std::function<void(const ToolRect& f, ToolRect& t)>& change) {
-    if (page->GetToolCount() == 0) return 0;
+int WithFocus(CTemplatePage* page,
+              const std::function<void(const ToolRect& f, ToolRect& t)>& change) {
+    if (page->GetToolCount() == 0)
+        return 0;
     CTemplateTool* focus = FocusTool(page);
-    if (focus == nullptr) return 0;
+    if (focus == nullptr)
+        return 0;
     for (int i = page->GetToolCount() - 1; i >= 0; --i) {
         CTemplateTool* t = page->GetToolAt(i);
-        if (t == nullptr || t == focus || !(t->flags & TOOL_SELECTED)) continue;
+        if (t == nullptr || t == focus || !(t->flags & TOOL_SELECTED))
+            continue;
         change(focus->rect, t->rect);
         t->UpdateWindowPos();
     }
@@ -36,9 +41,8 @@ int WithFocus(CTemplatePage* page, const std::function<void(const ToolRect& f, T
 
 int CTemplatePage::AlignLeft() {
     const double w = paper.width;
-    return WithFocus(this, [w](const ToolRect& f, ToolRect& t) {
-        t.x = f.x + t.width > w ? w - t.width : f.x;
-    });
+    return WithFocus(
+        this, [w](const ToolRect& f, ToolRect& t) { t.x = f.x + t.width > w ? w - t.width : f.x; });
 }
 
 int CTemplatePage::AlignRight() {
@@ -63,12 +67,14 @@ int CTemplatePage::AlignBottom() {
 namespace {
 
 void SameWidth(const ToolRect& f, ToolRect& t, double paperWidth) {
-    if (t.x + f.width > paperWidth) t.x = paperWidth - f.width;
+    if (t.x + f.width > paperWidth)
+        t.x = paperWidth - f.width;
     t.width = f.width;
 }
 
 void SameHeight(const ToolRect& f, ToolRect& t, double paperHeight) {
-    if (t.y + f.height > paperHeight) t.y = paperHeight - f.height;
+    if (t.y + f.height > paperHeight)
+        t.y = paperHeight - f.height;
     t.height = f.height;
 }
 
@@ -94,13 +100,15 @@ int CTemplatePage::MakeSameSize() {
 }
 
 int CTemplatePage::CenterVertically() {
-    if (toolCount == 0) return 0;
+    if (toolCount == 0)
+        return 0;
     double minX, minY, maxX, maxY;
     GetSelectionBounds(&minX, &minY, &maxX, &maxY);
     const double d = (paper.height - (maxY - minY)) * 0.5 - minY;
     for (int i = toolCount - 1; i >= 0; --i) {
         CTemplateTool* t = tools[i];
-        if (t == nullptr || !(t->flags & TOOL_SELECTED)) continue;
+        if (t == nullptr || !(t->flags & TOOL_SELECTED))
+            continue;
         t->rect.y += d;
         t->UpdateWindowPos();
     }
@@ -108,13 +116,15 @@ int CTemplatePage::CenterVertically() {
 }
 
 int CTemplatePage::CenterHorizontally() {
-    if (toolCount == 0) return 0;
+    if (toolCount == 0)
+        return 0;
     double minX, minY, maxX, maxY;
     GetSelectionBounds(&minX, &minY, &maxX, &maxY);
     const double d = (paper.width - (maxX - minX)) * 0.5 - minX;
     for (int i = toolCount - 1; i >= 0; --i) {
         CTemplateTool* t = tools[i];
-        if (t == nullptr || !(t->flags & TOOL_SELECTED)) continue;
+        if (t == nullptr || !(t->flags & TOOL_SELECTED))
+            continue;
         t->rect.x += d;
         t->UpdateWindowPos();
     }
@@ -124,14 +134,15 @@ int CTemplatePage::CenterHorizontally() {
 namespace {
 
 // Even spacing along one axis: `pos` and `size` pick x/width or y/height.
-int SpaceEvenly(CTemplatePage* page, double ToolRect::*pos, double ToolRect::*size,
-                double limit) {
-    if (page->GetToolCount() == 0) return 0;
+int SpaceEvenly(CTemplatePage* page, double ToolRect::*pos, double ToolRect::*size, double limit) {
+    if (page->GetToolCount() == 0)
+        return 0;
     std::vector<CTemplateTool*> selected;
     double sum = 0;
     for (int i = 0; i < page->GetToolCount(); ++i) {
         CTemplateTool* t = page->GetToolAt(i);
-        if (t == nullptr || !(t->flags & TOOL_SELECTED)) continue;
+        if (t == nullptr || !(t->flags & TOOL_SELECTED))
+            continue;
         selected.push_back(t);
         sum += t->rect.*size;
     }
@@ -151,8 +162,10 @@ int SpaceEvenly(CTemplatePage* page, double ToolRect::*pos, double ToolRect::*si
         // Only then is each inner area kept on the paper.
         for (size_t k = 1; k + 1 < n; ++k) {
             ToolRect& r = selected[k]->rect;
-            if (r.*pos < 0) r.*pos = 0;
-            if (r.*pos + r.*size > limit) r.*pos = limit - r.*size;
+            if (r.*pos < 0)
+                r.*pos = 0;
+            if (r.*pos + r.*size > limit)
+                r.*pos = limit - r.*size;
             selected[k]->UpdateWindowPos();
         }
     }

@@ -22,7 +22,8 @@ BOOL CTemplatePage::IsInPrintableArea(int x, int y) {
 }
 
 BOOL CTemplatePage::PlaceNewTool(CTemplateTool* tool, ToolRect* out, const Point* click) {
-    if (tool == nullptr || out == nullptr || click == nullptr) return FALSE;
+    if (tool == nullptr || out == nullptr || click == nullptr)
+        return FALSE;
     ToolRect r;
     r.x = GetUnitsPerPixelX() * click->x;
     r.y = GetUnitsPerPixelY() * click->y;
@@ -54,7 +55,8 @@ void CTemplatePage::PlaceToolAt(Point point, UINT keyFlags) {
         return;
     }
     const int index = pendingToolFn(nullptr);
-    if (index < 0) return;
+    if (index < 0)
+        return;
     CTemplateTool* tool = host->toolManager.CreateTool(index);
     if (tool != nullptr) {
         ToolRect r;
@@ -84,20 +86,26 @@ void CTemplatePage::GetSelectionBounds(double* minX, double* minY, double* maxX,
     double x0 = paper.width, y0 = paper.height, x1 = 0, y1 = 0;
     for (int i = 0; i < toolCount; ++i) {
         CTemplateTool* t = tools[i];
-        if (t == nullptr || !(t->flags & TOOL_SELECTED)) continue;
+        if (t == nullptr || !(t->flags & TOOL_SELECTED))
+            continue;
         x0 = std::min(x0, t->rect.x);
         y0 = std::min(y0, t->rect.y);
         x1 = std::max(x1, t->rect.x + t->rect.width);
         y1 = std::max(y1, t->rect.y + t->rect.height);
     }
-    if (minX != nullptr) *minX = x0;
-    if (minY != nullptr) *minY = y0;
-    if (maxX != nullptr) *maxX = x1;
-    if (maxY != nullptr) *maxY = y1;
+    if (minX != nullptr)
+        *minX = x0;
+    if (minY != nullptr)
+        *minY = y0;
+    if (maxX != nullptr)
+        *maxX = x1;
+    if (maxY != nullptr)
+        *maxY = y1;
 }
 
 int CTemplatePage::MoveSelection(int dx, int dy, BOOL snap) {
-    if (GetSelectedCount() == 0) return 0;
+    if (GetSelectedCount() == 0)
+        return 0;
     double ddx = GetUnitsPerPixelX() * dx;
     double ddy = GetUnitsPerPixelY() * dy;
     double minX, minY, maxX, maxY;
@@ -123,8 +131,10 @@ int CTemplatePage::MoveSelection(int dx, int dy, BOOL snap) {
         const double gy = toolgeom::GridStep(host->gridDim.height);
         double left = activeMargins.left + gx * Near((minX + ddx - activeMargins.left) / gx);
         double top = activeMargins.top + gy * Near((minY + ddy - activeMargins.top) / gy);
-        if (left - minX > highX) left = std::max(left - gx, activeMargins.left);
-        if (top - minY > highY) top = std::max(top - gy, activeMargins.top);
+        if (left - minX > highX)
+            left = std::max(left - gx, activeMargins.left);
+        if (top - minY > highY)
+            top = std::max(top - gy, activeMargins.top);
         ddx = left - minX;
         ddy = top - minY;
     }
@@ -134,7 +144,8 @@ int CTemplatePage::MoveSelection(int dx, int dy, BOOL snap) {
     int moved = 0;
     for (int i = toolCount - 1; i >= 0; --i) {
         CTemplateTool* t = tools[i];
-        if (t == nullptr || !(t->flags & TOOL_SELECTED)) continue;
+        if (t == nullptr || !(t->flags & TOOL_SELECTED))
+            continue;
         t->rect.x += ddx;
         t->rect.y += ddy;
         if (t->IsWindow()) {
@@ -151,16 +162,22 @@ int CTemplatePage::MoveSelection(int dx, int dy, BOOL snap) {
 
 int CTemplatePage::OnArrowKey(UINT virtualKey) {
     switch (virtualKey) {
-        case platform::VK_LEFT: return MoveSelection(-1, 0, FALSE);
-        case platform::VK_UP: return MoveSelection(0, -1, FALSE);
-        case platform::VK_RIGHT: return MoveSelection(1, 0, FALSE);
-        case platform::VK_DOWN: return MoveSelection(0, 1, FALSE);
-        default: return MoveSelection(0, 0, FALSE);
+        case platform::VK_LEFT:
+            return MoveSelection(-1, 0, FALSE);
+        case platform::VK_UP:
+            return MoveSelection(0, -1, FALSE);
+        case platform::VK_RIGHT:
+            return MoveSelection(1, 0, FALSE);
+        case platform::VK_DOWN:
+            return MoveSelection(0, 1, FALSE);
+        default:
+            return MoveSelection(0, 0, FALSE);
     }
 }
 
 int CTemplatePage::CommitMove() {
-    if (GetSelectedCount() < 1) return 0;
+    if (GetSelectedCount() < 1)
+        return 0;
     return SetModified();
 }
 
@@ -204,7 +221,8 @@ void CTemplatePage::DeleteSelection() {
             ++i;  // could not shrink the array: leave this area, go on
             continue;
         }
-        if (next != nullptr && next != t && !next->IsLinkValid()) next->UnlinkAll();
+        if (next != nullptr && next != t && !next->IsLinkValid())
+            next->UnlinkAll();
         DestroyArea(t, host);
         deleted = true;
     }
@@ -224,7 +242,8 @@ std::vector<CTemplateTool*> RingOnPage(CTemplatePage* page, CTemplateTool* start
     std::vector<CTemplateTool*> members;
     CTemplateTool* m = start;
     do {
-        if (page->GetToolIndex(m) >= 0) members.push_back(m);
+        if (page->GetToolIndex(m) >= 0)
+            members.push_back(m);
         m = forwards ? m->GetNextLinked() : m->GetPrevLinked();
     } while (m != nullptr && m != start);
     return members;
@@ -234,7 +253,8 @@ std::vector<CTemplateTool*> Without(const std::vector<CTemplateTool*>& all,
                                     const std::vector<CTemplateTool*>& removed) {
     std::vector<CTemplateTool*> rest;
     for (CTemplateTool* t : all) {
-        if (std::find(removed.begin(), removed.end(), t) == removed.end()) rest.push_back(t);
+        if (std::find(removed.begin(), removed.end(), t) == removed.end())
+            rest.push_back(t);
     }
     return rest;
 }
@@ -243,19 +263,22 @@ std::vector<CTemplateTool*> Without(const std::vector<CTemplateTool*>& all,
 
 void CTemplatePage::MoveToFront(CTemplateTool* tool) {
     const int last = GetGroupLastIndex(tool);
-    if (last < 0) return;
+    if (last < 0)
+        return;
     // Each member in turn, from the lowest one backwards around the ring,
     // goes to index 0: the group ends on top in ring order after that member.
     std::vector<CTemplateTool*> taken = RingOnPage(this, tools[last], false);
     std::vector<CTemplateTool*> order(taken.rbegin(), taken.rend());
     std::vector<CTemplateTool*> all(tools, tools + toolCount);
-    for (CTemplateTool* t : Without(all, taken)) order.push_back(t);
+    for (CTemplateTool* t : Without(all, taken))
+        order.push_back(t);
     ReorderTools(order);
 }
 
 void CTemplatePage::MoveToBack(CTemplateTool* tool) {
     const int first = GetGroupFirstIndex(tool);
-    if (first < 0) return;
+    if (first < 0)
+        return;
     std::vector<CTemplateTool*> taken = RingOnPage(this, tools[first], true);
     std::vector<CTemplateTool*> all(tools, tools + toolCount);
     std::vector<CTemplateTool*> order = Without(all, taken);
@@ -272,13 +295,15 @@ namespace {
 std::vector<CTemplateTool*> Exchange(CTemplatePage* page, const std::vector<CTemplateTool*>& upper,
                                      const std::vector<CTemplateTool*>& lower) {
     std::vector<CTemplateTool*> order;
-    for (int i = 0; i < page->GetToolCount(); ++i) order.push_back(page->GetToolAt(i));
+    for (int i = 0; i < page->GetToolCount(); ++i)
+        order.push_back(page->GetToolAt(i));
     std::vector<int> positions;
     std::vector<CTemplateTool*> members;
     for (const auto* group : {&upper, &lower}) {
         for (CTemplateTool* t : *group) {
             const int i = page->GetToolIndex(t);
-            if (i < 0 || std::find(members.begin(), members.end(), t) != members.end()) continue;
+            if (i < 0 || std::find(members.begin(), members.end(), t) != members.end())
+                continue;
             positions.push_back(i);
             members.push_back(t);
         }
@@ -294,7 +319,8 @@ std::vector<CTemplateTool*> Exchange(CTemplatePage* page, const std::vector<CTem
 
 void CTemplatePage::MoveForward(CTemplateTool* tool) {
     const int first = GetGroupFirstIndex(tool);
-    if (first <= 0) return;
+    if (first <= 0)
+        return;
     CTemplateTool* above = tools[first - 1];
     std::vector<CTemplateTool*> moved, other;
     CollectGroup(tool, moved);
@@ -304,7 +330,8 @@ void CTemplatePage::MoveForward(CTemplateTool* tool) {
 
 void CTemplatePage::MoveBackward(CTemplateTool* tool) {
     const int last = GetGroupLastIndex(tool);
-    if (last < 0 || last >= toolCount - 1) return;
+    if (last < 0 || last >= toolCount - 1)
+        return;
     CTemplateTool* below = tools[last + 1];
     std::vector<CTemplateTool*> moved, other;
     CollectGroup(tool, moved);
@@ -332,32 +359,39 @@ LinkPlan PlanLink(CTemplatePage* page) {
     int images = 0, linkedImages = 0, linkedTexts = 0;
     for (int i = 0; i < page->GetToolCount(); ++i) {
         CTemplateTool* t = page->GetToolAt(i);
-        if (t == nullptr || !(t->flags & TOOL_SELECTED)) continue;
+        if (t == nullptr || !(t->flags & TOOL_SELECTED))
+            continue;
         if (t->IsImageTool()) {
             ++images;
-            if (t->IsLinked()) ++linkedImages;
+            if (t->IsLinked())
+                ++linkedImages;
             plan.image = t;
             plan.listed.push_back(t);
         } else if (t->IsTextTool()) {
             ++plan.texts;
-            if (t->IsLinked()) ++linkedTexts;
+            if (t->IsLinked())
+                ++linkedTexts;
             plan.listed.push_back(t);
         }
     }
-    if (images != 1) return plan;
+    if (images != 1)
+        return plan;
     if (linkedImages + linkedTexts == 0) {
         plan.action = LinkAction::LinkToFirst;
         return plan;
     }
-    if (!plan.image->IsLinked()) return plan;
+    if (!plan.image->IsLinked())
+        return plan;
     if (linkedTexts == 0) {
         plan.action = LinkAction::LinkToImage;
         return plan;
     }
-    if (linkedTexts != plan.texts) return plan;
+    if (linkedTexts != plan.texts)
+        return plan;
     CTemplateTool* first = plan.listed.front();
     for (size_t k = 1; k < plan.listed.size(); ++k) {
-        if (!first->IsLinkedWith(plan.listed[k])) return plan;
+        if (!first->IsLinkedWith(plan.listed[k]))
+            return plan;
     }
     plan.action = LinkAction::UnlinkTexts;
     return plan;
@@ -371,16 +405,19 @@ BOOL CTemplatePage::ToggleLink() {
         case LinkAction::Fail:
             return FALSE;
         case LinkAction::LinkToFirst:
-            for (size_t k = 1; k < plan.listed.size(); ++k) plan.listed[k]->LinkTo(plan.listed[0]);
+            for (size_t k = 1; k < plan.listed.size(); ++k)
+                plan.listed[k]->LinkTo(plan.listed[0]);
             break;
         case LinkAction::LinkToImage:
             for (CTemplateTool* t : plan.listed) {
-                if (t != plan.image) t->LinkTo(plan.image);
+                if (t != plan.image)
+                    t->LinkTo(plan.image);
             }
             break;
         case LinkAction::UnlinkTexts:
             for (CTemplateTool* t : plan.listed) {
-                if (t != plan.image && t->IsTextTool()) t->Unlink();
+                if (t != plan.image && t->IsTextTool())
+                    t->Unlink();
             }
             break;
     }
@@ -398,7 +435,8 @@ BOOL CTemplatePage::CanToggleLink() {
 // ---- margins and grid -------------------------------------------------------------------------
 
 void CTemplatePage::DrawMargins(DC* dc) {
-    if (dc == nullptr) return;
+    if (dc == nullptr)
+        return;
     const Rect r = GetShownMarginsRect();
     const int saved = dc->SaveDC();
     platform::Pen pen(platform::PS_DOT, 1, 0xFF0000);
@@ -406,7 +444,8 @@ void CTemplatePage::DrawMargins(DC* dc) {
     dc->SelectStockObject(platform::NULL_BRUSH);
     dc->SetBkMode(platform::TRANSPARENT);
     dc->Rectangle(r);
-    if (saved != 0) dc->RestoreDC(saved);
+    if (saved != 0)
+        dc->RestoreDC(saved);
 }
 
 namespace {
@@ -417,17 +456,22 @@ namespace {
 std::vector<int> GridPositions(int lo, int hi, double step, int visLo, int visHi) {
     std::vector<int> positions;
     if (step < 1.0) {
-        for (int v = std::max(lo, visLo); v <= hi && v < visHi; ++v) positions.push_back(v);
+        for (int v = std::max(lo, visLo); v <= hi && v < visHi; ++v)
+            positions.push_back(v);
         return positions;
     }
     long first = 0;
-    if (visLo > lo) first = static_cast<long>(std::floor((visLo - lo) / step)) - 1;
-    if (first < 0) first = 0;
+    if (visLo > lo)
+        first = static_cast<long>(std::floor((visLo - lo) / step)) - 1;
+    if (first < 0)
+        first = 0;
     // A small tolerance keeps the far edge when it falls on a step.
     for (long i = first;; ++i) {
         const double v = lo + i * step;
-        if (v > hi + 1e-7 || v >= visHi) break;
-        if (v >= visLo) positions.push_back(static_cast<int>(v));
+        if (v > hi + 1e-7 || v >= visHi)
+            break;
+        if (v >= visLo)
+            positions.push_back(static_cast<int>(v));
     }
     return positions;
 }
@@ -435,7 +479,8 @@ std::vector<int> GridPositions(int lo, int hi, double step, int visLo, int visHi
 }  // namespace
 
 void CTemplatePage::DrawGrid(DC* dc) {
-    if (dc == nullptr || host == nullptr) return;
+    if (dc == nullptr || host == nullptr)
+        return;
     const Rect p = GetPrintableRect();
     const double gx = toolgeom::GridStep(host->gridDim.width);
     const double gy = toolgeom::GridStep(host->gridDim.height);
@@ -443,13 +488,15 @@ void CTemplatePage::DrawGrid(DC* dc) {
     const double countY = (paper.height - activeMargins.top - activeMargins.bottom) / gy;
     const double sx = (p.right - p.left) / countX;
     const double sy = (p.bottom - p.top) / countY;
-    if (!std::isfinite(sx) || !std::isfinite(sy) || !(sx > 0) || !(sy > 0)) return;
+    if (!std::isfinite(sx) || !std::isfinite(sy) || !(sx > 0) || !(sy > 0))
+        return;
     // Only the dots the device context can show are set.
     Rect visible;
     dc->GetClipBox(&visible);
     const std::vector<int> xs = GridPositions(p.left, p.right, sx, visible.left, visible.right);
     const std::vector<int> ys = GridPositions(p.top, p.bottom, sy, visible.top, visible.bottom);
     for (int y : ys) {
-        for (int x : xs) dc->SetPixel(x, y, RGB(0, 0, 0));
+        for (int x : xs)
+            dc->SetPixel(x, y, RGB(0, 0, 0));
     }
 }

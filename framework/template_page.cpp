@@ -24,14 +24,17 @@ namespace {
 // The tool array lives in a fixed global-memory block; its address is the
 // block's handle.
 ToolArray AllocToolArray(int count) {
-    if (count <= 0 || count > (1 << 26)) return nullptr;
+    if (count <= 0 || count > (1 << 26))
+        return nullptr;
     HGLOBAL block = GlobalAlloc(GPTR, static_cast<size_t>(count) * sizeof(CTemplateTool*));
-    if (block == nullptr) return nullptr;
+    if (block == nullptr)
+        return nullptr;
     return static_cast<ToolArray>(GlobalLock(block));
 }
 
 void FreeToolArray(ToolArray array) {
-    if (array == nullptr) return;
+    if (array == nullptr)
+        return;
     HGLOBAL block = reinterpret_cast<HGLOBAL>(array);
     GlobalUnlock(block);
     GlobalFree(block);
@@ -44,7 +47,8 @@ std::vector<size_t> LongestIncreasing(const std::vector<int>& values) {
     for (size_t i = 0; i < values.size(); ++i) {
         auto it = std::lower_bound(tails.begin(), tails.end(), values[i],
                                    [&](size_t t, int v) { return values[t] < v; });
-        if (it != tails.begin()) prev[i] = *(it - 1);
+        if (it != tails.begin())
+            prev[i] = *(it - 1);
         if (it == tails.end()) {
             tails.push_back(i);
         } else {
@@ -52,8 +56,10 @@ std::vector<size_t> LongestIncreasing(const std::vector<int>& values) {
         }
     }
     std::vector<size_t> result;
-    if (tails.empty()) return result;
-    for (size_t i = tails.back(); i != SIZE_MAX; i = prev[i]) result.push_back(i);
+    if (tails.empty())
+        return result;
+    for (size_t i = tails.back(); i != SIZE_MAX; i = prev[i])
+        result.push_back(i);
     std::reverse(result.begin(), result.end());
     return result;
 }
@@ -79,20 +85,23 @@ BOOL CTemplatePage::CreatePage(PendingToolFn pendingTool, ChangedFn changed, Mar
     char name[1024] = {};
     GetPaperName(name, sizeof name);
     name[sizeof name - 1] = '\0';
-    if (parent == nullptr) return FALSE;
+    if (parent == nullptr)
+        return FALSE;
     return Create(name, platform::WS_CHILD | platform::WS_VISIBLE, Rect(), parent, 0);
 }
 
 void CTemplatePage::FitToParent(int cx, int cy) {
     if (cx == -1 || cy == -1) {
         platform::Window* parent = GetParent();
-        if (parent == nullptr) return;
+        if (parent == nullptr)
+            return;
         Rect client;
         parent->GetClientRect(&client);
         cx = client.Width();
         cy = client.Height();
     }
-    if (!IsWindow()) return;
+    if (!IsWindow())
+        return;
     cx = std::max(cx, 0);
     cy = std::max(cy, 0);
     int width = 0;
@@ -114,7 +123,8 @@ void CTemplatePage::FitToParent(int cx, int cy) {
 
 void CTemplatePage::GetPropertyText(int which, char* buf, int len) {
     (void)which;
-    if (buf != nullptr && len > 0) buf[0] = '\0';
+    if (buf != nullptr && len > 0)
+        buf[0] = '\0';
 }
 
 platform::Window* CTemplatePage::CreatePropertiesView(platform::Window* parent, Point* at) {
@@ -124,32 +134,41 @@ platform::Window* CTemplatePage::CreatePropertiesView(platform::Window* parent, 
 }
 
 void CTemplatePage::DestroyPropertiesView() {
-    if (propertiesView == nullptr) return;
+    if (propertiesView == nullptr)
+        return;
     platform::Window* view = propertiesView;
     propertiesView = nullptr;
     view->DestroyWindow();
     delete view;
 }
 
-CPageStyleManager* CTemplatePage::GetHost() { return host; }
+CPageStyleManager* CTemplatePage::GetHost() {
+    return host;
+}
 
 // ---- the tool array -------------------------------------------------------------
 
-int CTemplatePage::GetToolCount() { return toolCount; }
+int CTemplatePage::GetToolCount() {
+    return toolCount;
+}
 
 int CTemplatePage::GetSelectedCount() {
     int n = 0;
     for (int i = 0; i < toolCount; ++i) {
-        if (tools[i] != nullptr && (tools[i]->flags & TOOL_SELECTED)) ++n;
+        if (tools[i] != nullptr && (tools[i]->flags & TOOL_SELECTED))
+            ++n;
     }
     return n;
 }
 
 BOOL CTemplatePage::AddTool(CTemplateTool* tool) {
-    if (tool == nullptr || GetToolIndex(tool) >= 0) return FALSE;
+    if (tool == nullptr || GetToolIndex(tool) >= 0)
+        return FALSE;
     ToolArray grown = AllocToolArray(toolCount + 1);
-    if (grown == nullptr) return FALSE;
-    if (toolCount > 0) std::memcpy(grown, tools, static_cast<size_t>(toolCount) * sizeof *tools);
+    if (grown == nullptr)
+        return FALSE;
+    if (toolCount > 0)
+        std::memcpy(grown, tools, static_cast<size_t>(toolCount) * sizeof *tools);
     grown[toolCount] = tool;
     FreeToolArray(tools);
     tools = grown;
@@ -161,7 +180,8 @@ BOOL CTemplatePage::AddTool(CTemplateTool* tool) {
 
 BOOL CTemplatePage::RemoveTool(CTemplateTool* tool) {
     const int index = GetToolIndex(tool);
-    if (index < 0) return FALSE;
+    if (index < 0)
+        return FALSE;
     if (toolCount == 1) {
         FreeToolArray(tools);
         tools = nullptr;
@@ -170,10 +190,12 @@ BOOL CTemplatePage::RemoveTool(CTemplateTool* tool) {
         return TRUE;
     }
     ToolArray shrunk = AllocToolArray(toolCount - 1);
-    if (shrunk == nullptr) return FALSE;
+    if (shrunk == nullptr)
+        return FALSE;
     int n = 0;
     for (int i = 0; i < toolCount; ++i) {
-        if (i != index) shrunk[n++] = tools[i];
+        if (i != index)
+            shrunk[n++] = tools[i];
     }
     tool->Unlink();
     FreeToolArray(tools);
@@ -191,9 +213,11 @@ void CTemplatePage::DeleteAllTools() {
     toolCount = 0;
     for (int i = 0; i < count; ++i) {
         CTemplateTool* tool = old[i];
-        if (tool == nullptr) continue;
+        if (tool == nullptr)
+            continue;
         CToolManager* manager = host != nullptr ? &host->toolManager : nullptr;
-        if (manager == nullptr || !manager->OwnsTool(tool)) manager = tool->toolManager;
+        if (manager == nullptr || !manager->OwnsTool(tool))
+            manager = tool->toolManager;
         if (manager != nullptr && manager->OwnsTool(tool)) {
             manager->DestroyTool(tool);
         } else {
@@ -206,29 +230,35 @@ void CTemplatePage::DeleteAllTools() {
 }
 
 int CTemplatePage::SetModified() {
-    if (changedFn != nullptr) changedFn();
+    if (changedFn != nullptr)
+        changedFn();
     return Checkpoint();
 }
 
 int CTemplatePage::QueryPendingTool(int* out) {
-    if (pendingToolFn == nullptr) return -1;
+    if (pendingToolFn == nullptr)
+        return -1;
     return pendingToolFn(out);
 }
 
 BOOL CTemplatePage::UpdateMargins() {
-    if (marginsFn == nullptr) return FALSE;
+    if (marginsFn == nullptr)
+        return FALSE;
     return marginsFn(this);
 }
 
 CTemplateTool* CTemplatePage::GetToolAt(int index) {
-    if (tools == nullptr || index < 0 || index >= toolCount) return nullptr;
+    if (tools == nullptr || index < 0 || index >= toolCount)
+        return nullptr;
     return tools[index];
 }
 
 int CTemplatePage::GetToolIndex(CTemplateTool* tool) {
-    if (tool == nullptr || tools == nullptr) return -1;
+    if (tool == nullptr || tools == nullptr)
+        return -1;
     for (int i = 0; i < toolCount; ++i) {
-        if (tools[i] == tool) return i;
+        if (tools[i] == tool)
+            return i;
     }
     return -1;
 }
@@ -241,12 +271,14 @@ int CTemplatePage::GetGroupFirstIndexAt(int index) {
 }
 
 int CTemplatePage::GetGroupFirstIndex(CTemplateTool* tool) {
-    if (tool == nullptr) return -1;
+    if (tool == nullptr)
+        return -1;
     int first = -1;
     CTemplateTool* m = tool;
     do {
         const int i = GetToolIndex(m);
-        if (i >= 0 && (first < 0 || i < first)) first = i;
+        if (i >= 0 && (first < 0 || i < first))
+            first = i;
         m = m->GetNextLinked();
     } while (m != nullptr && m != tool);
     return first;
@@ -266,7 +298,8 @@ int CTemplatePage::GetGroupLastIndexAt(int index) {
 }
 
 int CTemplatePage::GetGroupLastIndex(CTemplateTool* tool) {
-    if (tool == nullptr) return -1;
+    if (tool == nullptr)
+        return -1;
     int last = -1;
     CTemplateTool* m = tool;
     do {
@@ -286,7 +319,8 @@ CTemplateTool* CTemplatePage::GetGroupLast(CTemplateTool* tool) {
 
 int CTemplatePage::CollectGroupAt(int index, std::vector<CTemplateTool*>& out) {
     CTemplateTool* tool = GetToolAt(index);
-    if (tool == nullptr) return 0;
+    if (tool == nullptr)
+        return 0;
     return CollectGroup(tool, out);
 }
 
@@ -308,7 +342,8 @@ int CTemplatePage::GetGroupSizeAt(int index) {
 }
 
 int CTemplatePage::GetGroupSize(CTemplateTool* tool) {
-    if (tool == nullptr) return 0;
+    if (tool == nullptr)
+        return 0;
     int n = 0;
     CTemplateTool* m = tool;
     do {
@@ -319,7 +354,8 @@ int CTemplatePage::GetGroupSize(CTemplateTool* tool) {
 }
 
 BOOL CTemplatePage::IsInGroup(CTemplateTool* a, CTemplateTool* b) {
-    if (a == nullptr || b == nullptr) return FALSE;
+    if (a == nullptr || b == nullptr)
+        return FALSE;
     return a == b || a->IsLinkedWith(b);
 }
 
@@ -330,14 +366,17 @@ int CTemplatePage::GetGroupCount() {
     int groups = 0;
     for (int i = 0; i < toolCount; ++i) {
         CTemplateTool* tool = tools[i];
-        if (tool == nullptr) continue;
-        if (!tool->IsLinked() || GetGroupFirstIndex(tool) == i) ++groups;
+        if (tool == nullptr)
+            continue;
+        if (!tool->IsLinked() || GetGroupFirstIndex(tool) == i)
+            ++groups;
     }
     return groups;
 }
 
 void CTemplatePage::ApplyZOrder() {
-    if (!IsWindow() || toolCount == 0) return;
+    if (!IsWindow() || toolCount == 0)
+        return;
     const std::vector<platform::Window*>& children = GetChildren();
     // Most calls find the windows in order already (an area appended at the
     // bottom): check that in one pass before building anything.
@@ -347,7 +386,8 @@ void CTemplatePage::ApplyZOrder() {
         bool inOrder = true;
         for (int i = 0; i < toolCount; ++i) {
             CTemplateTool* tool = tools[i];
-            if (tool == nullptr || tool->GetParent() != this || !tool->IsWindow()) continue;
+            if (tool == nullptr || tool->GetParent() != this || !tool->IsWindow())
+                continue;
             ++expected;
             if (k < children.size() && children[k] == tool) {
                 ++k;
@@ -367,23 +407,29 @@ void CTemplatePage::ApplyZOrder() {
     std::vector<platform::Window*> order;
     for (int i = 0; i < toolCount; ++i) {
         CTemplateTool* tool = tools[i];
-        if (tool == nullptr || tool->GetParent() != this || !tool->IsWindow()) continue;
-        if (wanted.emplace(tool, static_cast<int>(order.size())).second) order.push_back(tool);
+        if (tool == nullptr || tool->GetParent() != this || !tool->IsWindow())
+            continue;
+        if (wanted.emplace(tool, static_cast<int>(order.size())).second)
+            order.push_back(tool);
     }
     for (platform::Window* child : children) {
-        if (wanted.emplace(child, static_cast<int>(order.size())).second) order.push_back(child);
+        if (wanted.emplace(child, static_cast<int>(order.size())).second)
+            order.push_back(child);
     }
     // Windows on the longest run already in the wanted relative order stay;
     // only the others are moved, each directly below its wanted predecessor.
     std::vector<int> ranks;
     ranks.reserve(children.size());
-    for (platform::Window* child : children) ranks.push_back(wanted[child]);
+    for (platform::Window* child : children)
+        ranks.push_back(wanted[child]);
     std::vector<bool> stays(order.size(), false);
-    for (size_t i : LongestIncreasing(ranks)) stays[static_cast<size_t>(ranks[i])] = true;
+    for (size_t i : LongestIncreasing(ranks))
+        stays[static_cast<size_t>(ranks[i])] = true;
     const UINT how = platform::SWP_NOMOVE | platform::SWP_NOSIZE | platform::SWP_NOACTIVATE |
                      platform::SWP_NOREDRAW;
     for (size_t k = 0; k < order.size(); ++k) {
-        if (stays[k]) continue;
+        if (stays[k])
+            continue;
         const platform::Window* after = k == 0 ? platform::HWND_TOP : order[k - 1];
         order[k]->SetWindowPos(after, 0, 0, 0, 0, how);
     }
@@ -391,8 +437,10 @@ void CTemplatePage::ApplyZOrder() {
 }
 
 void CTemplatePage::ReorderTools(const std::vector<CTemplateTool*>& order) {
-    if (static_cast<int>(order.size()) != toolCount) return;
-    for (int i = 0; i < toolCount; ++i) tools[i] = order[static_cast<size_t>(i)];
+    if (static_cast<int>(order.size()) != toolCount)
+        return;
+    for (int i = 0; i < toolCount; ++i)
+        tools[i] = order[static_cast<size_t>(i)];
     ApplyZOrder();
 }
 
@@ -451,7 +499,8 @@ Rect CTemplatePage::GetShownMarginsRect() {
 // ---- painting -------------------------------------------------------------------------
 
 void CTemplatePage::PaintPage() {
-    if (!IsWindow()) return;
+    if (!IsWindow())
+        return;
     Rect client;
     GetClientRect(&client);
     DC* target = paintDC_;
@@ -460,19 +509,23 @@ void CTemplatePage::PaintPage() {
         window = GetDC();
         target = window.get();
     }
-    if (target == nullptr) return;
+    if (target == nullptr)
+        return;
     // The off-screen bitmap covers the client area as far as it can be seen,
     // so a page zoomed far beyond the view costs no more than the view.
     Rect area;
     target->GetClipBox(&area);
     area = area.Intersected(client);
-    if (area.IsEmpty()) return;
+    if (area.IsEmpty())
+        return;
     platform::Bitmap bitmap(area.Width(), area.Height());
     DC memory(&bitmap);
     memory.SetViewportOrg(-area.left, -area.top);
     DrawBackground(&memory);
-    if (host != nullptr && host->GridVisible) DrawGrid(&memory);
-    if (host != nullptr && host->ShowMargin) DrawMargins(&memory);
+    if (host != nullptr && host->GridVisible)
+        DrawGrid(&memory);
+    if (host != nullptr && host->ShowMargin)
+        DrawMargins(&memory);
     DrawTools(&memory);
     DrawToolFrames(&memory);
     target->BitBlt(area.left, area.top, area.Width(), area.Height(), &memory, area.left, area.top,
@@ -481,17 +534,21 @@ void CTemplatePage::PaintPage() {
 
 void CTemplatePage::DrawTools(DC* dc) {
     for (int i = toolCount - 1; i >= 0; --i) {
-        if (tools[i] != nullptr) tools[i]->Draw(dc);
+        if (tools[i] != nullptr)
+            tools[i]->Draw(dc);
     }
 }
 
 void CTemplatePage::DrawToolFrames(DC* dc) {
     for (int i = toolCount - 1; i >= 0; --i) {
-        if (tools[i] != nullptr) tools[i]->DrawOutline(dc);
+        if (tools[i] != nullptr)
+            tools[i]->DrawOutline(dc);
     }
 }
 
-void CTemplatePage::DrawBackground(DC* dc) { (void)dc; }
+void CTemplatePage::DrawBackground(DC* dc) {
+    (void)dc;
+}
 
 void CTemplatePage::OnPaint(DC* dc) {
     paintDC_ = dc;
@@ -507,15 +564,22 @@ BOOL CTemplatePage::OnEraseBkgnd(DC* dc) {
 void CTemplatePage::OnSize(UINT type, int cx, int cy) {
     Window::OnSize(type, cx, cy);
     for (int i = toolCount - 1; i >= 0; --i) {
-        if (tools[i] != nullptr) tools[i]->UpdateWindowPos();
+        if (tools[i] != nullptr)
+            tools[i]->UpdateWindowPos();
     }
 }
 
 // ---- undo, clipboard: the page style's --------------------------------------------------
 
-int CTemplatePage::Undo() { return RestoreState(TRUE); }
-int CTemplatePage::Redo() { return RestoreState(FALSE); }
-int CTemplatePage::Checkpoint() { return 0; }
+int CTemplatePage::Undo() {
+    return RestoreState(TRUE);
+}
+int CTemplatePage::Redo() {
+    return RestoreState(FALSE);
+}
+int CTemplatePage::Checkpoint() {
+    return 0;
+}
 void CTemplatePage::Cut() {}
 void CTemplatePage::Copy() {}
 void CTemplatePage::Paste() {}
@@ -526,7 +590,9 @@ int CTemplatePage::RestoreState(BOOL undo) {
 
 // ---- mouse, context menu and commands ---------------------------------------------------
 
-void CTemplatePage::OnLButtonDown(UINT keyFlags, Point point) { PlaceToolAt(point, keyFlags); }
+void CTemplatePage::OnLButtonDown(UINT keyFlags, Point point) {
+    PlaceToolAt(point, keyFlags);
+}
 
 void CTemplatePage::OnLButtonDblClk(UINT keyFlags, Point point) {
     (void)keyFlags;
@@ -539,7 +605,8 @@ void CTemplatePage::OnContextMenu(platform::Window* window, Point screenPoint) {
     std::vector<std::string> labels, extraLabels;
     std::vector<PageMenuHandler> extraHandlers;
     GetMenuStrings(labels, extraLabels, extraHandlers);
-    if (labels.size() != 5) return;
+    if (labels.size() != 5)
+        return;
 
     const UINT noSelection = GetSelectedCount() <= 0 ? UINT{platform::MF_GRAYED} : UINT{0};
     const UINT noLink = CanToggleLink() ? UINT{0} : UINT{platform::MF_GRAYED};
@@ -562,10 +629,10 @@ void CTemplatePage::OnContextMenu(platform::Window* window, Point screenPoint) {
             extraMenuHandlers[k] = extraHandlers[k];
         }
     }
-    const UINT command =
-        menu.TrackPopupMenu(platform::TPM_RIGHTBUTTON | platform::TPM_RETURNCMD, screenPoint.x,
-                            screenPoint.y, this);
-    if (command != 0) OnCommand(command, 0);
+    const UINT command = menu.TrackPopupMenu(platform::TPM_RIGHTBUTTON | platform::TPM_RETURNCMD,
+                                             screenPoint.x, screenPoint.y, this);
+    if (command != 0)
+        OnCommand(command, 0);
 }
 
 BOOL CTemplatePage::OnCommand(UINT id, platform::LPARAM lParam) {
@@ -590,7 +657,8 @@ BOOL CTemplatePage::OnCommand(UINT id, platform::LPARAM lParam) {
     }
     if (id >= ID_MENU_EXTRA_FIRST && id < ID_MENU_EXTRA_FIRST + MAX_EXTRA_MENU_ITEMS) {
         PageMenuHandler handler = extraMenuHandlers[id - ID_MENU_EXTRA_FIRST];
-        if (handler != nullptr) handler(this);
+        if (handler != nullptr)
+            handler(this);
         return TRUE;
     }
     return Window::OnCommand(id, lParam);

@@ -32,7 +32,7 @@ class CXMLTreeNode;
 using ToolArray = CTemplateTool**;
 
 class CTemplatePage : public platform::Window {
-public:
+  public:
     CTemplatePage();
     // Destroys every area through the tool manager and the properties view.
     ~CTemplatePage() override;
@@ -181,7 +181,7 @@ public:
     MarginsFn marginsFn = nullptr;
     PageMenuHandler extraMenuHandlers[MAX_EXTRA_MENU_ITEMS] = {};
 
-protected:
+  protected:
     // ---- message handlers (window slots) -------------------------------------
     void OnPaint(platform::DC* dc) override;
     BOOL OnEraseBkgnd(platform::DC* dc) override;
@@ -191,7 +191,7 @@ protected:
     void OnContextMenu(platform::Window* window, platform::Point screenPoint) override;
     BOOL OnCommand(UINT id, platform::LPARAM lParam) override;
 
-private:
+  private:
     // Replaces the array order (same tools, new order) and restacks.
     void ReorderTools(const std::vector<CTemplateTool*>& order);
     // The drawing target while OnPaint runs (PaintPage draws there).

@@ -25,13 +25,19 @@ std::uint64_t PackPair(int low, int high) {
            (static_cast<std::uint64_t>(static_cast<std::uint32_t>(high)) << 32);
 }
 
-int LowOf(std::uint64_t v) { return static_cast<int>(static_cast<std::uint32_t>(v)); }
-int HighOf(std::uint64_t v) { return static_cast<int>(static_cast<std::uint32_t>(v >> 32)); }
+int LowOf(std::uint64_t v) {
+    return static_cast<int>(static_cast<std::uint32_t>(v));
+}
+int HighOf(std::uint64_t v) {
+    return static_cast<int>(static_cast<std::uint32_t>(v >> 32));
+}
 
 void SetSizingBorder(CTemplateTool* tool, bool on) {
-    if (!tool->IsWindow()) return;
+    if (!tool->IsWindow())
+        return;
     const bool has = (tool->GetStyle() & platform::WS_THICKFRAME) != 0;
-    if (has == on) return;
+    if (has == on)
+        return;
     if (on) {
         tool->ModifyStyle(0, platform::WS_THICKFRAME, platform::SWP_FRAMECHANGED);
     } else {
@@ -50,18 +56,22 @@ CTemplateTool::CTemplateTool() : linkPrev(this), linkNext(this) {}
 
 CTemplateTool::~CTemplateTool() {
     CTemplateTool::Unlink();
-    if (page != nullptr && page->GetToolIndex(this) >= 0) page->RemoveTool(this);
+    if (page != nullptr && page->GetToolIndex(this) >= 0)
+        page->RemoveTool(this);
     page = nullptr;
 }
 
 BOOL CTemplateTool::AttachToPage(const ToolRect* r, CTemplatePage* newPage) {
-    if (r != nullptr) rect = *r;
+    if (r != nullptr)
+        rect = *r;
     page = newPage;
     char name[1024] = {};
     GetToolName(name, sizeof name);
     name[sizeof name - 1] = '\0';
-    if (page == nullptr || !page->IsWindow()) return FALSE;
-    if (!Create(name, platform::WS_CHILD | platform::WS_VISIBLE, Rect(), page, 0)) return FALSE;
+    if (page == nullptr || !page->IsWindow())
+        return FALSE;
+    if (!Create(name, platform::WS_CHILD | platform::WS_VISIBLE, Rect(), page, 0))
+        return FALSE;
     // The page appends the area at the bottom of its z-order; the window
     // starts there too, so restacking has nothing to move.
     SetWindowPos(platform::HWND_BOTTOM, 0, 0, 0, 0,
@@ -74,7 +84,9 @@ BOOL CTemplateTool::AttachToPage(const ToolRect* r, CTemplatePage* newPage) {
     return TRUE;
 }
 
-void CTemplateTool::Draw(DC* dc) { (void)dc; }
+void CTemplateTool::Draw(DC* dc) {
+    (void)dc;
+}
 
 void CTemplateTool::DrawOutline(DC* dc) {
     DrawLinkLine(dc);
@@ -82,9 +94,11 @@ void CTemplateTool::DrawOutline(DC* dc) {
 }
 
 void CTemplateTool::DrawLinkLine(DC* dc) {
-    if (dc == nullptr || page == nullptr) return;
+    if (dc == nullptr || page == nullptr)
+        return;
     CTemplateTool* next = GetNextLinked();
-    if (next == nullptr || next == this) return;
+    if (next == nullptr || next == this)
+        return;
     Rect from, to;
     GetRectInPage(&from);
     next->GetRectInPage(&to);
@@ -92,7 +106,8 @@ void CTemplateTool::DrawLinkLine(DC* dc) {
     platform::Pen* old = dc->SelectObject(&pen);
     dc->MoveTo(from.CenterPoint());
     dc->LineTo(to.CenterPoint());
-    if (old != nullptr) dc->SelectObject(old);
+    if (old != nullptr)
+        dc->SelectObject(old);
 }
 
 void CTemplateTool::DrawOrderNumber(DC* dc) {
@@ -100,7 +115,8 @@ void CTemplateTool::DrawOrderNumber(DC* dc) {
         return;
     }
     const int index = page->GetToolIndex(this);
-    if (index < 0) return;
+    if (index < 0)
+        return;
     char text[32];
     std::snprintf(text, sizeof text, " %d ", index + 1);
     Rect r;
@@ -120,7 +136,8 @@ void CTemplateTool::DrawOrderNumber(DC* dc) {
 void CTemplateTool::EditProperties() {}
 
 void CTemplateTool::UpdateWindowPos() {
-    if (page == nullptr) return;
+    if (page == nullptr)
+        return;
     const double ppuX = page->GetPixelsPerUnitX();
     const double ppuY = page->GetPixelsPerUnitY();
     const int x = toolgeom::RoundToInt(rect.x * ppuX);
@@ -143,7 +160,8 @@ platform::LRESULT CTemplateTool::OnMessage(UINT message, platform::WPARAM wParam
 }
 
 void CTemplateTool::GetRectInPage(Rect* r) {
-    if (r == nullptr) return;
+    if (r == nullptr)
+        return;
     if (page == nullptr || !IsWindow()) {
         *r = Rect();
         return;
@@ -152,12 +170,14 @@ void CTemplateTool::GetRectInPage(Rect* r) {
 }
 
 void CTemplateTool::SetSelection(int mode, BOOL keepOthers) {
-    if (page == nullptr || !IsWindow()) return;
+    if (page == nullptr || !IsWindow())
+        return;
     switch (mode) {
         case SELECT_ON:
             for (int i = 0; i < page->GetToolCount(); ++i) {
                 CTemplateTool* other = page->GetToolAt(i);
-                if (other == nullptr) continue;
+                if (other == nullptr)
+                    continue;
                 if (keepOthers) {
                     other->flags &= ~TOOL_FOCUS;
                 } else {
@@ -173,7 +193,8 @@ void CTemplateTool::SetSelection(int mode, BOOL keepOthers) {
             if (!keepOthers) {
                 for (int i = 0; i < page->GetToolCount(); ++i) {
                     CTemplateTool* other = page->GetToolAt(i);
-                    if (other != nullptr) ClearSelection(other);
+                    if (other != nullptr)
+                        ClearSelection(other);
                 }
             } else if (hadFocus) {
                 for (int i = 0; i < page->GetToolCount(); ++i) {
@@ -196,34 +217,46 @@ void CTemplateTool::SetSelection(int mode, BOOL keepOthers) {
 }
 
 BOOL CTemplateTool::SetToolRect(ToolRect r) {
-    if (r == rect || page == nullptr) return FALSE;
-    if (!(r.width > 0) || !(r.height > 0) || !(r.x >= 0) || !(r.y >= 0)) return FALSE;
+    if (r == rect || page == nullptr)
+        return FALSE;
+    if (!(r.width > 0) || !(r.height > 0) || !(r.x >= 0) || !(r.y >= 0))
+        return FALSE;
     const PaperSize& paper = page->paper;
-    if (r.x >= paper.width || r.y >= paper.height) return FALSE;
-    if (r.x + r.width > paper.width) r.width = paper.width - r.x;
-    if (r.y + r.height > paper.height) r.height = paper.height - r.y;
+    if (r.x >= paper.width || r.y >= paper.height)
+        return FALSE;
+    if (r.x + r.width > paper.width)
+        r.width = paper.width - r.x;
+    if (r.y + r.height > paper.height)
+        r.height = paper.height - r.y;
     rect = r;
     return TRUE;
 }
 
-CToolManager* CTemplateTool::GetToolManager() { return toolManager; }
+CToolManager* CTemplateTool::GetToolManager() {
+    return toolManager;
+}
 
 platform::HICON CTemplateTool::CacheToolIcon() {
     icon = GetToolIcon();
     return icon;
 }
 
-platform::HICON CTemplateTool::GetCachedIcon() { return icon; }
+platform::HICON CTemplateTool::GetCachedIcon() {
+    return icon;
+}
 
 BOOL CTemplateTool::DrawToolIcon(DC* dc, int x, int y) {
-    if (icon == nullptr || dc == nullptr) return FALSE;
+    if (icon == nullptr || dc == nullptr)
+        return FALSE;
     return dc->DrawIcon(x, y, icon);
 }
 
 BOOL CTemplateTool::DrawToolIconOn(platform::Window* wnd, int x, int y) {
-    if (wnd == nullptr) return FALSE;
+    if (wnd == nullptr)
+        return FALSE;
     std::unique_ptr<DC> dc = wnd->GetDC();
-    if (!dc) return FALSE;
+    if (!dc)
+        return FALSE;
     return DrawToolIcon(dc.get(), x, y);
 }
 
@@ -238,7 +271,9 @@ int CTemplateTool::SetSelectionFlags(int newFlags) {
     return old;
 }
 
-int CTemplateTool::GetSelectionFlags() { return flags; }
+int CTemplateTool::GetSelectionFlags() {
+    return flags;
+}
 
 void CTemplateTool::TransposeRect() {
     std::swap(rect.x, rect.y);
@@ -249,21 +284,25 @@ void CTemplateTool::TransposeRect() {
 
 void CTemplateTool::LinkTo(CTemplateTool* other) {
     Unlink();
-    if (other == nullptr || other == this) return;
+    if (other == nullptr || other == this)
+        return;
     linkPrev = other;
     linkNext = other->linkNext;
     other->linkNext->linkPrev = this;
     other->linkNext = this;
 }
 
-BOOL CTemplateTool::IsLinkValid() { return TRUE; }
+BOOL CTemplateTool::IsLinkValid() {
+    return TRUE;
+}
 
 void CTemplateTool::UnlinkAll() {
     std::vector<CTemplateTool*> others;
     for (CTemplateTool* m = linkNext; m != nullptr && m != this; m = m->linkNext) {
         others.push_back(m);
     }
-    for (CTemplateTool* m : others) m->Unlink();
+    for (CTemplateTool* m : others)
+        m->Unlink();
 }
 
 void CTemplateTool::Unlink() {
@@ -275,27 +314,41 @@ void CTemplateTool::Unlink() {
     linkNext = this;
 }
 
-CTemplateTool* CTemplateTool::GetPrevLinked() { return linkPrev; }
+CTemplateTool* CTemplateTool::GetPrevLinked() {
+    return linkPrev;
+}
 
-CTemplateTool* CTemplateTool::GetNextLinked() { return linkNext; }
+CTemplateTool* CTemplateTool::GetNextLinked() {
+    return linkNext;
+}
 
-BOOL CTemplateTool::IsImageTool() { return FALSE; }
+BOOL CTemplateTool::IsImageTool() {
+    return FALSE;
+}
 
-BOOL CTemplateTool::IsTextTool() { return FALSE; }
+BOOL CTemplateTool::IsTextTool() {
+    return FALSE;
+}
 
-BOOL CTemplateTool::IsLinked() { return linkPrev != this; }
+BOOL CTemplateTool::IsLinked() {
+    return linkPrev != this;
+}
 
 BOOL CTemplateTool::IsLinkedWith(CTemplateTool* other) {
-    if (other == nullptr || other == this) return FALSE;
+    if (other == nullptr || other == this)
+        return FALSE;
     for (CTemplateTool* m = linkNext; m != nullptr && m != this; m = m->linkNext) {
-        if (m == other) return TRUE;
+        if (m == other)
+            return TRUE;
     }
     return FALSE;
 }
 
 // ---- painting, context menu and commands -----------------------------------
 
-void CTemplateTool::OnPaint(DC* dc) { (void)dc; }
+void CTemplateTool::OnPaint(DC* dc) {
+    (void)dc;
+}
 
 BOOL CTemplateTool::OnEraseBkgnd(DC* dc) {
     (void)dc;
@@ -304,12 +357,14 @@ BOOL CTemplateTool::OnEraseBkgnd(DC* dc) {
 
 void CTemplateTool::OnContextMenu(platform::Window* window, Point screenPoint) {
     (void)window;
-    if (page == nullptr) return;
+    if (page == nullptr)
+        return;
     SetSelection(SELECT_ON, FALSE);
     std::vector<std::string> labels, extraLabels;
     std::vector<ToolMenuHandler> extraHandlers;
     GetMenuStrings(labels, extraLabels, extraHandlers);
-    if (labels.size() != 5) return;
+    if (labels.size() != 5)
+        return;
 
     const UINT grey = page->GetSelectedCount() < 1 ? UINT{platform::MF_GRAYED} : UINT{0};
     platform::Menu menu;
@@ -329,10 +384,10 @@ void CTemplateTool::OnContextMenu(platform::Window* window, Point screenPoint) {
             extraMenuHandlers[k] = extraHandlers[k];
         }
     }
-    const UINT command =
-        menu.TrackPopupMenu(platform::TPM_RIGHTBUTTON | platform::TPM_RETURNCMD, screenPoint.x,
-                            screenPoint.y, this);
-    if (command != 0) OnCommand(command, 0);
+    const UINT command = menu.TrackPopupMenu(platform::TPM_RIGHTBUTTON | platform::TPM_RETURNCMD,
+                                             screenPoint.x, screenPoint.y, this);
+    if (command != 0)
+        OnCommand(command, 0);
 }
 
 BOOL CTemplateTool::OnCommand(UINT id, platform::LPARAM lParam) {
@@ -344,11 +399,16 @@ BOOL CTemplateTool::OnCommand(UINT id, platform::LPARAM lParam) {
         case ID_MENU_THIRD:
         case ID_MENU_FOURTH:
         case ID_MENU_FIFTH:
-            if (page == nullptr) return TRUE;
-            if (id == ID_MENU_SECOND) page->MoveForward(this);
-            if (id == ID_MENU_THIRD) page->MoveBackward(this);
-            if (id == ID_MENU_FOURTH) page->MoveToFront(this);
-            if (id == ID_MENU_FIFTH) page->MoveToBack(this);
+            if (page == nullptr)
+                return TRUE;
+            if (id == ID_MENU_SECOND)
+                page->MoveForward(this);
+            if (id == ID_MENU_THIRD)
+                page->MoveBackward(this);
+            if (id == ID_MENU_FOURTH)
+                page->MoveToFront(this);
+            if (id == ID_MENU_FIFTH)
+                page->MoveToBack(this);
             page->SetModified();
             return TRUE;
         default:
@@ -356,7 +416,8 @@ BOOL CTemplateTool::OnCommand(UINT id, platform::LPARAM lParam) {
     }
     if (id >= ID_MENU_EXTRA_FIRST && id < ID_MENU_EXTRA_FIRST + MAX_EXTRA_MENU_ITEMS) {
         ToolMenuHandler handler = extraMenuHandlers[id - ID_MENU_EXTRA_FIRST];
-        if (handler != nullptr) handler(this);
+        if (handler != nullptr)
+            handler(this);
         return TRUE;
     }
     return Window::OnCommand(id, lParam);

@@ -52,7 +52,7 @@ inline constexpr double MARGIN_PULL_DISTANCE = 200.0;
 inline constexpr int DRAG_THRESHOLD_PIXELS = 5;
 
 class CTemplateTool : public platform::Window {
-public:
+  public:
     CTemplateTool();
     // Leaves the link ring, so that no other area keeps a pointer to this one,
     // and leaves the page's array if it is still there.
@@ -150,7 +150,7 @@ public:
     platform::Rect sizingStartRect;  // page client pixels
     platform::Rect sizingLastRect;   // page client pixels
 
-protected:
+  protected:
     // ---- message handlers (window slots) -------------------------------------
     void OnPaint(platform::DC* dc) override;
     BOOL OnEraseBkgnd(platform::DC* dc) override;

@@ -13,22 +13,31 @@ namespace toolgeom {
 inline constexpr double kTinyStep = 1e-10;
 
 // near(v) = floor(v + 0.5).
-inline double Near(double v) { return std::floor(v + 0.5); }
+inline double Near(double v) {
+    return std::floor(v + 0.5);
+}
 
 // A double as an int, truncated towards zero; NaN gives 0 and values beyond
 // the pixel range are held at +-2^30, so a damaged length never overflows.
 inline int TruncToInt(double v) {
     constexpr double kLimit = 1073741824.0;
-    if (std::isnan(v)) return 0;
-    if (v > kLimit) return static_cast<int>(kLimit);
-    if (v < -kLimit) return -static_cast<int>(kLimit);
+    if (std::isnan(v))
+        return 0;
+    if (v > kLimit)
+        return static_cast<int>(kLimit);
+    if (v < -kLimit)
+        return -static_cast<int>(kLimit);
     return static_cast<int>(v);
 }
 
 // floor(v + 0.5) as an int (a length in units times pixels per unit).
-inline int RoundToInt(double v) { return TruncToInt(Near(v)); }
+inline int RoundToInt(double v) {
+    return TruncToInt(Near(v));
+}
 
-inline double GridStep(double step) { return step > 0 ? step : kTinyStep; }
+inline double GridStep(double step) {
+    return step > 0 ? step : kTinyStep;
+}
 
 // Which sides an edge code moves. `otherCodesMoveAll` makes any code outside
 // 1..8 move all four sides (the tracking rectangle); otherwise only code 0
@@ -42,17 +51,27 @@ struct EdgeSides {
 
 inline EdgeSides SidesOf(int edge, bool otherCodesMoveAll) {
     switch (edge) {
-        case 1: return {true, false, false, false};
-        case 2: return {false, false, true, false};
-        case 3: return {false, true, false, false};
-        case 4: return {true, true, false, false};
-        case 5: return {false, true, true, false};
-        case 6: return {false, false, false, true};
-        case 7: return {true, false, false, true};
-        case 8: return {false, false, true, true};
-        case 0: return {true, true, true, true};
+        case 1:
+            return {true, false, false, false};
+        case 2:
+            return {false, false, true, false};
+        case 3:
+            return {false, true, false, false};
+        case 4:
+            return {true, true, false, false};
+        case 5:
+            return {false, true, true, false};
+        case 6:
+            return {false, false, false, true};
+        case 7:
+            return {true, false, false, true};
+        case 8:
+            return {false, false, true, true};
+        case 0:
+            return {true, true, true, true};
         default:
-            if (otherCodesMoveAll) return {true, true, true, true};
+            if (otherCodesMoveAll)
+                return {true, true, true, true};
             return {};
     }
 }

@@ -18,24 +18,32 @@ using toolgeom::TruncToInt;
 
 namespace {
 
-CPageStyleManager* HostOf(CTemplatePage* page) { return page != nullptr ? page->host : nullptr; }
+CPageStyleManager* HostOf(CTemplatePage* page) {
+    return page != nullptr ? page->host : nullptr;
+}
 
-bool LeftButtonDown() { return (platform::GetKeyState(platform::VK_LBUTTON) & 0x8000) != 0; }
+bool LeftButtonDown() {
+    return (platform::GetKeyState(platform::VK_LBUTTON) & 0x8000) != 0;
+}
 
 // Pulls one snapped side back inside [lo, hi] by whole grid steps so the
 // area stays on the grid; when that would leave less than a step the side
 // goes to the limit itself.
 double PullInsideHigh(double side, double opposite, double hi, double step) {
-    if (side <= hi) return side;
+    if (side <= hi)
+        return side;
     double pulled = side - step * std::ceil((side - hi) / step);
-    if (pulled - opposite <= 0) pulled = hi;
+    if (pulled - opposite <= 0)
+        pulled = hi;
     return pulled;
 }
 
 double PullInsideLow(double side, double opposite, double lo, double step) {
-    if (side >= lo) return side;
+    if (side >= lo)
+        return side;
     double pulled = side + step * std::ceil((lo - side) / step);
-    if (opposite - pulled <= 0) pulled = lo;
+    if (opposite - pulled <= 0)
+        pulled = lo;
     return pulled;
 }
 
@@ -44,23 +52,29 @@ double PullInsideLow(double side, double opposite, double lo, double step) {
 // side is pulled back. An area larger than the range is clamped to it.
 void KeepInside(double& pos, double& size, double lo, double hi, double step, bool movedLow,
                 bool movedHigh) {
-    if (hi - lo <= 0) return;  // no printable room at all
+    if (hi - lo <= 0)
+        return;  // no printable room at all
     if (movedLow && movedHigh) {
         if (size >= hi - lo) {
             pos = lo;
             size = hi - lo;
             return;
         }
-        if (pos + size > hi) pos -= step * std::ceil((pos + size - hi) / step);
-        if (pos < lo) pos += step * std::ceil((lo - pos) / step);
+        if (pos + size > hi)
+            pos -= step * std::ceil((pos + size - hi) / step);
+        if (pos < lo)
+            pos += step * std::ceil((lo - pos) / step);
         // A step coarser than the room left: against the edge instead.
-        if (pos + size > hi) pos = hi - size;
-        if (pos < lo) pos = lo;
+        if (pos + size > hi)
+            pos = hi - size;
+        if (pos < lo)
+            pos = lo;
         return;
     }
     if (movedHigh) {
         const double end = PullInsideHigh(pos + size, pos, hi, step);
-        if (end - pos > 0) size = end - pos;
+        if (end - pos > 0)
+            size = end - pos;
     }
     if (movedLow) {
         const double end = pos + size;
@@ -78,10 +92,12 @@ void KeepInside(double& pos, double& size, double lo, double hi, double step, bo
 
 BOOL CTemplateTool::PassedSnapThreshold(int x, int y) {
     CPageStyleManager* host = HostOf(page);
-    if (host == nullptr || !host->UseGrid || page == nullptr) return TRUE;
+    if (host == nullptr || !host->UseGrid || page == nullptr)
+        return TRUE;
     const int tx = TruncToInt(host->gridDim.width * page->GetPixelsPerUnitX() * 0.5 + 1.5);
     const int ty = TruncToInt(host->gridDim.height * page->GetPixelsPerUnitY() * 0.5 + 1.5);
-    if (std::abs(x - pressX) < tx && std::abs(y - pressY) < ty) return FALSE;
+    if (std::abs(x - pressX) < tx && std::abs(y - pressY) < ty)
+        return FALSE;
     return TRUE;
 }
 
@@ -121,18 +137,22 @@ void CTemplateTool::OnLButtonDown(UINT keyFlags, Point point) {
 
 void CTemplateTool::OnMouseMove(UINT keyFlags, Point point) {
     Window::OnMouseMove(keyFlags, point);
-    if (page == nullptr || !HasCapture() || !(flags & TOOL_PRESSED)) return;
+    if (page == nullptr || !HasCapture() || !(flags & TOOL_PRESSED))
+        return;
     if (!(flags & TOOL_DRAGGING)) {
-        if (!PassedDragThreshold(point.x, point.y)) return;
+        if (!PassedDragThreshold(point.x, point.y))
+            return;
         flags |= TOOL_DRAGGING;
     }
-    if (!PassedSnapThreshold(point.x, point.y)) return;
+    if (!PassedSnapThreshold(point.x, point.y))
+        return;
     page->MoveSelection(point.x - pressX, point.y - pressY, TRUE);
 }
 
 void CTemplateTool::OnLButtonUp(UINT keyFlags, Point point) {
     Window::OnLButtonUp(keyFlags, point);
-    if (!HasCapture()) return;
+    if (!HasCapture())
+        return;
     if ((flags & TOOL_DRAGGING) && page != nullptr) {
         // The printable area is tested in page pixels.
         Point inPage = point;
@@ -153,7 +173,8 @@ void CTemplateTool::OnCaptureChanged(platform::Window* newCapture) {
     if (flags & TOOL_DRAGGING) {
         // Released outside the printable area: the steps so far are one change.
         flags &= ~TOOL_DRAGGING;
-        if (page != nullptr) page->SetModified();
+        if (page != nullptr)
+            page->SetModified();
         return;
     }
     if (flags & TOOL_SIZING) {
@@ -162,7 +183,8 @@ void CTemplateTool::OnCaptureChanged(platform::Window* newCapture) {
         flags &= ~TOOL_SIZING;
         if (!LeftButtonDown()) {
             ApplyResize();
-            if (page != nullptr) page->SetModified();
+            if (page != nullptr)
+                page->SetModified();
         }
     }
 }
@@ -178,10 +200,12 @@ BOOL CTemplateTool::OnSetCursor(platform::Window* window, UINT hitTest, UINT mes
 void CTemplateTool::OnLButtonDblClk(UINT keyFlags, Point point) {
     if (keyFlags & platform::MK_CONTROL) {
         std::vector<CTemplateTool*> ring{this};
-        for (CTemplateTool* m = GetNextLinked(); m != nullptr && m != this; m = m->GetNextLinked()) {
+        for (CTemplateTool* m = GetNextLinked(); m != nullptr && m != this;
+             m = m->GetNextLinked()) {
             ring.push_back(m);
         }
-        for (CTemplateTool* m : ring) m->SetSelection(SELECT_ON, TRUE);
+        for (CTemplateTool* m : ring)
+            m->SetSelection(SELECT_ON, TRUE);
     } else {
         EditProperties();
     }
@@ -204,7 +228,8 @@ void CTemplateTool::OnNcLButtonDown(UINT hitTest, Point screenPoint) {
 void CTemplateTool::OnSizing(UINT edge, Rect* r) {
     Window::OnSizing(edge, r);
     CPageStyleManager* host = HostOf(page);
-    if (host == nullptr || r == nullptr) return;
+    if (host == nullptr || r == nullptr)
+        return;
     Rect pr = *r;
     page->ScreenToClient(&pr);
     if (!(flags & TOOL_SIZING)) {
@@ -236,7 +261,8 @@ void CTemplateTool::OnSizing(UINT edge, Rect* r) {
 }
 
 void CTemplateTool::ApplyResize() {
-    if (page == nullptr) return;
+    if (page == nullptr)
+        return;
     const double upx = page->GetUnitsPerPixelX();
     const double upy = page->GetUnitsPerPixelY();
     const Rect& last = sizingLastRect;
@@ -246,17 +272,20 @@ void CTemplateTool::ApplyResize() {
     const double newH = upy * (last.bottom - last.top);
     ToolRect r = rect;
     const EdgeSides sides = SidesOf(sizingEdge, false);
-    if (sizingEdge == 0) return;
+    if (sizingEdge == 0)
+        return;
     if (sides.left) {
         r.width = (rect.x + rect.width) - newX;
         r.x = newX;
     }
-    if (sides.right) r.width = newW;
+    if (sides.right)
+        r.width = newW;
     if (sides.top) {
         r.height = (rect.y + rect.height) - newY;
         r.y = newY;
     }
-    if (sides.bottom) r.height = newH;
+    if (sides.bottom)
+        r.height = newH;
     if (!(r.width > 0) || !(r.height > 0)) {
         // A side dragged across its opposite: keep the area as it was.
         UpdateWindowPos();
@@ -275,7 +304,8 @@ void CTemplateTool::ApplyResize() {
 
 void CTemplateTool::SnapTrackRect(int edge, Rect* r) {
     CPageStyleManager* host = HostOf(page);
-    if (r == nullptr || host == nullptr) return;
+    if (r == nullptr || host == nullptr)
+        return;
     const double gx = toolgeom::GridStep(host->gridDim.width * page->GetPixelsPerUnitX());
     const double gy = toolgeom::GridStep(host->gridDim.height * page->GetPixelsPerUnitY());
     const Rect p = page->GetPrintableRect();
@@ -304,27 +334,37 @@ void CTemplateTool::SnapTrackRect(int edge, Rect* r) {
     right = std::min(right + p.left, p.right);
     bottom = std::min(bottom + p.top, p.bottom);
     const EdgeSides sides = SidesOf(edge, true);
-    if (sides.left) r->left = left;
-    if (sides.top) r->top = top;
-    if (sides.right) r->right = right;
-    if (sides.bottom) r->bottom = bottom;
+    if (sides.left)
+        r->left = left;
+    if (sides.top)
+        r->top = top;
+    if (sides.right)
+        r->right = right;
+    if (sides.bottom)
+        r->bottom = bottom;
 }
 
 void CTemplateTool::ClampTrackRect(int edge, Rect* r) {
-    if (r == nullptr || page == nullptr) return;
+    if (r == nullptr || page == nullptr)
+        return;
     const Rect p = page->GetPrintableRect();
     const EdgeSides sides = SidesOf(edge, true);
-    if (sides.left) r->left = std::max(r->left, p.left);
-    if (sides.top) r->top = std::max(r->top, p.top);
-    if (sides.right) r->right = std::min(r->right, p.right);
-    if (sides.bottom) r->bottom = std::min(r->bottom, p.bottom);
+    if (sides.left)
+        r->left = std::max(r->left, p.left);
+    if (sides.top)
+        r->top = std::max(r->top, p.top);
+    if (sides.right)
+        r->right = std::min(r->right, p.right);
+    if (sides.bottom)
+        r->bottom = std::min(r->bottom, p.bottom);
 }
 
 // ---- grid and margins (internal units) ---------------------------------------
 
 void CTemplateTool::SnapToGrid(int edge) {
     CPageStyleManager* host = HostOf(page);
-    if (host == nullptr) return;
+    if (host == nullptr)
+        return;
     const EdgeSides sides = SidesOf(edge, false);
     const double gx = toolgeom::GridStep(host->gridDim.width);
     const double gy = toolgeom::GridStep(host->gridDim.height);
@@ -333,22 +373,27 @@ void CTemplateTool::SnapToGrid(int edge) {
     const double oy = m.top;
     const double left = ox + gx * Near((rect.x - ox) / gx);
     double right = ox + gx * Near((rect.x + rect.width - ox) / gx);
-    if (right - left < gx) right += gx;
+    if (right - left < gx)
+        right += gx;
     const double top = oy + gy * Near((rect.y - oy) / gy);
     double bottom = oy + gy * Near((rect.y + rect.height - oy) / gy);
-    if (bottom - top < gy) bottom += gy;
+    if (bottom - top < gy)
+        bottom += gy;
 
     if (sides.left) {
         rect.width += rect.x - left;
         rect.x = left;
     }
-    if (sides.right) rect.width = right - rect.x;
+    if (sides.right)
+        rect.width = right - rect.x;
     if (sides.top) {
         rect.height += rect.y - top;
         rect.y = top;
     }
-    if (sides.bottom) rect.height = bottom - rect.y;
-    if (edge == 0) rect.unit = host->gridDim.unit;
+    if (sides.bottom)
+        rect.height = bottom - rect.y;
+    if (edge == 0)
+        rect.unit = host->gridDim.unit;
 
     // A snapped side may land beyond the printable area: bring the area back
     // inside by whole steps instead of widening it.
@@ -359,7 +404,8 @@ void CTemplateTool::SnapToGrid(int edge) {
 }
 
 void CTemplateTool::FitToMargins(int edge) {
-    if (page == nullptr) return;
+    if (page == nullptr)
+        return;
     const EdgeSides sides = SidesOf(edge, false);
     const MarginRect& m = page->activeMargins;
     const double pl = m.left;

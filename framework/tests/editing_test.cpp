@@ -87,10 +87,10 @@ TEST_F(EditingTest, GridSnappedMoves) {
         double x;
     };
     const Case cases[] = {
-        {33, TRUE, 1.45},   // the box would start at 1.33: 0.2 + 0.25 x near(4.52)
-        {-12, FALSE, 1.33}, // keys and unsnapped moves keep the pixel
-        {500, TRUE, 6.2},   // clamped to 6.4, rounds up past the limit: one step back
-        {-900, TRUE, 0.2},  // clamped to the left margin
+        {33, TRUE, 1.45},    // the box would start at 1.33: 0.2 + 0.25 x near(4.52)
+        {-12, FALSE, 1.33},  // keys and unsnapped moves keep the pixel
+        {500, TRUE, 6.2},    // clamped to 6.4, rounds up past the limit: one step back
+        {-900, TRUE, 0.2},   // clamped to the left margin
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dx);
@@ -112,11 +112,8 @@ TEST_F(EditingTest, ArrowKeysMoveOnePixelAndStopAtThePrintableEdge) {
         double dx, dy;  // units
     };
     const Case cases[] = {
-        {platform::VK_RIGHT, 63.5, 0},
-        {platform::VK_DOWN, 0, 63.5},
-        {platform::VK_LEFT, -63.5, 0},
-        {platform::VK_UP, 0, -63.5},
-        {platform::VK_HOME, 0, 0},
+        {platform::VK_RIGHT, 63.5, 0}, {platform::VK_DOWN, 0, 63.5}, {platform::VK_LEFT, -63.5, 0},
+        {platform::VK_UP, 0, -63.5},   {platform::VK_HOME, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
@@ -213,17 +210,28 @@ TEST_F(EditingTest, StackingMovesWholeGroupsWithoutLosingAreas) {
         SCOPED_TRACE(c.name);
         page->DeleteAllTools();
         std::vector<CTemplateTool*> t;
-        for (int i = 0; i < 5; ++i) t.push_back(Add(TestTool::Plain, 0.5 + i, 1));
-        for (auto [a, b] : c.links) t[a]->LinkTo(t[b]);
+        for (int i = 0; i < 5; ++i)
+            t.push_back(Add(TestTool::Plain, 0.5 + i, 1));
+        for (auto [a, b] : c.links)
+            t[a]->LinkTo(t[b]);
         CTemplateTool* tool = t[c.tool];
         switch (c.move) {
-            case Front: page->MoveToFront(tool); break;
-            case Back: page->MoveToBack(tool); break;
-            case Forward: page->MoveForward(tool); break;
-            case Backward: page->MoveBackward(tool); break;
+            case Front:
+                page->MoveToFront(tool);
+                break;
+            case Back:
+                page->MoveToBack(tool);
+                break;
+            case Forward:
+                page->MoveForward(tool);
+                break;
+            case Backward:
+                page->MoveBackward(tool);
+                break;
         }
         std::vector<CTemplateTool*> want;
-        for (int i : c.order) want.push_back(t[static_cast<size_t>(i)]);
+        for (int i : c.order)
+            want.push_back(t[static_cast<size_t>(i)]);
         EXPECT_EQ(Order(), want);
         std::vector<platform::Window*> windows(want.begin(), want.end());
         EXPECT_EQ(page->GetChildren(), windows);
@@ -268,13 +276,17 @@ TEST_F(EditingTest, LinkRuleOneImageWithAnyNumberOfTexts) {
         std::vector<CTemplateTool*> t = {Add(TestTool::Image, 1, 1), Add(TestTool::Text, 5, 1),
                                          Add(TestTool::Text, 5, 4), Add(TestTool::Image, 1, 5),
                                          Add(TestTool::Plain, 1, 8)};
-        for (auto [a, b] : c.links) t[a]->LinkTo(t[b]);
-        for (CTemplateTool* x : t) x->SetSelection(SELECT_OFF, FALSE);
-        for (int i : c.selected) t[i]->SetSelection(SELECT_ON, TRUE);
+        for (auto [a, b] : c.links)
+            t[a]->LinkTo(t[b]);
+        for (CTemplateTool* x : t)
+            x->SetSelection(SELECT_OFF, FALSE);
+        for (int i : c.selected)
+            t[i]->SetSelection(SELECT_ON, TRUE);
         EXPECT_EQ(page->CanToggleLink(), c.can);
         EXPECT_EQ(page->ToggleLink(), c.ok);
         std::vector<int> sizes;
-        for (CTemplateTool* x : t) sizes.push_back(page->GetGroupSize(x));
+        for (CTemplateTool* x : t)
+            sizes.push_back(page->GetGroupSize(x));
         EXPECT_EQ(sizes, c.groupSizes);
         EXPECT_EQ(page->checkpoints, c.ok ? 1 : 0);
     }

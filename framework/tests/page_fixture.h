@@ -24,12 +24,13 @@ namespace pagetest {
 inline constexpr double kInch = 2540.0;
 
 inline void CopyText(const char* text, char* buf, int len) {
-    if (buf == nullptr || len < 1) return;
+    if (buf == nullptr || len < 1)
+        return;
     std::snprintf(buf, static_cast<size_t>(len), "%s", text);
 }
 
 class TestTool : public CTemplateTool {
-public:
+  public:
     enum Kind { Text = 0, Image = 1, Plain = 2 };
 
     explicit TestTool(Kind k) : kind(k) {
@@ -54,7 +55,8 @@ public:
     void EditProperties() override { ++propertiesEdits; }
     // Fills the area's rectangle when a colour is set.
     void Draw(platform::DC* dc) override {
-        if (fill == platform::CLR_INVALID) return;
+        if (fill == platform::CLR_INVALID)
+            return;
         platform::Rect r;
         GetRectInPage(&r);
         dc->FillSolidRect(r, fill);
@@ -63,9 +65,11 @@ public:
     BOOL IsTextTool() override { return kind == Text; }
     // Like the text tool: a ring of text areas only is not a valid link.
     BOOL IsLinkValid() override {
-        if (kind != Text) return TRUE;
+        if (kind != Text)
+            return TRUE;
         for (CTemplateTool* m = GetNextLinked(); m != this; m = m->GetNextLinked()) {
-            if (!m->IsTextTool()) return TRUE;
+            if (!m->IsTextTool())
+                return TRUE;
         }
         return !IsLinked();
     }
@@ -77,13 +81,21 @@ public:
     std::vector<ToolMenuHandler> menuExtraHandlers;
 };
 
-inline CTemplateTool* NewTextTool() { return new TestTool(TestTool::Text); }
-inline CTemplateTool* NewImageTool() { return new TestTool(TestTool::Image); }
-inline CTemplateTool* NewPlainTool() { return new TestTool(TestTool::Plain); }
-inline void DeleteTestTool(CTemplateTool* tool) { delete tool; }
+inline CTemplateTool* NewTextTool() {
+    return new TestTool(TestTool::Text);
+}
+inline CTemplateTool* NewImageTool() {
+    return new TestTool(TestTool::Image);
+}
+inline CTemplateTool* NewPlainTool() {
+    return new TestTool(TestTool::Plain);
+}
+inline void DeleteTestTool(CTemplateTool* tool) {
+    delete tool;
+}
 
 class TestPage : public CTemplatePage {
-public:
+  public:
     TestPage() { paper = PaperSize(8.5, 11, UNIT_INCHES); }
 
     void CopyPageSettings(const CTemplatePage*) override {}
@@ -121,14 +133,19 @@ public:
 inline int g_armedTool = -1;
 inline int g_changed = 0;
 inline int ArmedTool(int* out) {
-    if (out != nullptr) *out = 0;
+    if (out != nullptr)
+        *out = 0;
     return g_armedTool;
 }
-inline void Changed() { ++g_changed; }
-inline BOOL NoMargins(CTemplatePage*) { return TRUE; }
+inline void Changed() {
+    ++g_changed;
+}
+inline BOOL NoMargins(CTemplatePage*) {
+    return TRUE;
+}
 
 class PageFixture : public ::testing::Test {
-protected:
+  protected:
     // The page is placed at (kPageX, kPageY) in the view, 40 pixels per inch
     // (340 x 440 pixels) unless a test sizes it otherwise.
     static constexpr int kPageX = 20;
@@ -173,8 +190,10 @@ protected:
         ToolRect r = tool->rect;
         r.x = x * kInch;
         r.y = y * kInch;
-        if (w > 0) r.width = w * kInch;
-        if (h > 0) r.height = h * kInch;
+        if (w > 0)
+            r.width = w * kInch;
+        if (h > 0)
+            r.height = h * kInch;
         EXPECT_TRUE(tool->AttachToPage(&r, page.get()));
         tool->UpdateWindowPos();
         host.Idle();
@@ -190,7 +209,8 @@ protected:
         }
         // SetSelection(SELECT_ON, TRUE) moves the focus to the last one.
         if (selected.size() > 1) {
-            for (CTemplateTool* t : selected) t->flags &= ~TOOL_FOCUS;
+            for (CTemplateTool* t : selected)
+                t->flags &= ~TOOL_FOCUS;
             (*selected.begin())->flags |= TOOL_FOCUS;
         }
     }
@@ -204,7 +224,8 @@ protected:
 
     std::vector<CTemplateTool*> Order() {
         std::vector<CTemplateTool*> order;
-        for (int i = 0; i < page->GetToolCount(); ++i) order.push_back(page->GetToolAt(i));
+        for (int i = 0; i < page->GetToolCount(); ++i)
+            order.push_back(page->GetToolAt(i));
         return order;
     }
 

@@ -168,7 +168,8 @@ TEST_F(PageTest, ContextMenuRunsItsCommandsAndExtraItems) {
 
 TEST_F(PageTest, GroupsAreRingsEvenWhenMembersAreNotNeighbours) {
     std::vector<CTemplateTool*> t;
-    for (int i = 0; i < 5; ++i) t.push_back(Add(TestTool::Plain, 0.5 + i, 1));
+    for (int i = 0; i < 5; ++i)
+        t.push_back(Add(TestTool::Plain, 0.5 + i, 1));
     // Adding appends: array order is creation order.
     ASSERT_EQ(Order(), t);
     t[3]->LinkTo(t[0]);
@@ -200,15 +201,18 @@ TEST_F(PageTest, GroupsAreRingsEvenWhenMembersAreNotNeighbours) {
     t[2]->LinkTo(t[1]);
     EXPECT_EQ(page->GetGroupSize(t[1]), 3);
     t[1]->UnlinkAll();
-    for (CTemplateTool* x : t) EXPECT_FALSE(x->IsLinked());
+    for (CTemplateTool* x : t)
+        EXPECT_FALSE(x->IsLinked());
 }
 
 TEST_F(PageTest, AreaWindowsAreStackedInArrayOrder) {
     std::vector<CTemplateTool*> t;
-    for (int i = 0; i < 4; ++i) t.push_back(Add(TestTool::Plain, 0.5 + i, 1));
+    for (int i = 0; i < 4; ++i)
+        t.push_back(Add(TestTool::Plain, 0.5 + i, 1));
     auto windows = [&] {
         std::vector<CTemplateTool*> w;
-        for (platform::Window* c : page->GetChildren()) w.push_back(static_cast<CTemplateTool*>(c));
+        for (platform::Window* c : page->GetChildren())
+            w.push_back(static_cast<CTemplateTool*>(c));
         return w;
     };
     EXPECT_EQ(windows(), Order());
@@ -231,11 +235,11 @@ TEST_F(PageTest, PaintsGridMarginsAndAreasInOrder) {
     manager.ShowMargin = 1;
     manager.toolManager.ShowZOrder = 1;
     manager.gridDim = PaperSize(0.5, 0.5, UNIT_INCHES);  // 20 pixels
-    SetMargins(0.5);                                         // printable (20,20)-(320,420)
+    SetMargins(0.5);                                     // printable (20,20)-(320,420)
     page->shownMargins = MarginRect(0.25, 0.25, 0.25, 0.25, UNIT_INCHES);  // (10,10)-(330,430)
-    TestTool* a = Add(TestTool::Plain, 1, 1, 2, 1.5);  // (40,40)-(120,100)
+    TestTool* a = Add(TestTool::Plain, 1, 1, 2, 1.5);                      // (40,40)-(120,100)
     a->fill = RGB(0, 200, 0);
-    CTemplateTool* b = Add(TestTool::Plain, 4, 6, 2, 1);    // (160,240)-(240,280)
+    CTemplateTool* b = Add(TestTool::Plain, 4, 6, 2, 1);  // (160,240)-(240,280)
     b->LinkTo(a);
     page->Invalidate();
     auto pixel = [&](int x, int y) {
@@ -253,8 +257,10 @@ TEST_F(PageTest, PaintsGridMarginsAndAreasInOrder) {
     int dots = 0, gaps = 0;
     for (int x = 12; x < 20; ++x) {
         const COLORREF c = pixel(x, 10);
-        if (c == 0xFF0000) ++dots;
-        if (c == kWhite) ++gaps;
+        if (c == 0xFF0000)
+            ++dots;
+        if (c == kWhite)
+            ++gaps;
     }
     EXPECT_EQ(dots, 4);
     EXPECT_EQ(gaps, 4);

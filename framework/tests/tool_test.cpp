@@ -11,7 +11,7 @@ namespace pagetest {
 namespace {
 
 class ToolTest : public PageFixture {
-protected:
+  protected:
     // Root pixels of a page pixel.
     Point At(int x, int y) { return RootOf(x, y); }
 };
@@ -27,13 +27,13 @@ TEST_F(ToolTest, DragAndSnapThresholds) {
         BOOL drag, snap;
     };
     const Case cases[] = {
-        {false, 0.25, 5, 0, FALSE, TRUE},   // exactly 5 pixels: no drag
-        {false, 0.25, 0, -6, TRUE, TRUE},   // 6 pixels: drag; no grid, no snap threshold
-        {true, 0.25, 5, 5, FALSE, FALSE},   // 10-pixel step: threshold trunc(6.5) = 6
+        {false, 0.25, 5, 0, FALSE, TRUE},  // exactly 5 pixels: no drag
+        {false, 0.25, 0, -6, TRUE, TRUE},  // 6 pixels: drag; no grid, no snap threshold
+        {true, 0.25, 5, 5, FALSE, FALSE},  // 10-pixel step: threshold trunc(6.5) = 6
         {true, 0.25, -6, 0, TRUE, TRUE},
         {true, 0.5, 10, -10, TRUE, FALSE},  // 20-pixel step: threshold 11
         {true, 0.5, 3, 11, TRUE, TRUE},
-        {true, 0.0, 1, 1, FALSE, TRUE},     // no step: nothing to wait for
+        {true, 0.0, 1, 1, FALSE, TRUE},  // no step: nothing to wait for
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "dx " << c.dx << " dy " << c.dy << " grid " << c.grid);
@@ -179,7 +179,7 @@ TEST_F(ToolTest, ResizingThroughTheSizingBorder) {
     host.MouseMove(left.x - 13, left.y);
     host.MouseMove(left.x - 17, left.y);
     host.ReleaseLeft(left.x - 17, left.y);
-    EXPECT_DOUBLE_EQ(tool->rect.x, 0.5 * kInch);           // 23 pixels snap to 20
+    EXPECT_DOUBLE_EQ(tool->rect.x, 0.5 * kInch);                    // 23 pixels snap to 20
     EXPECT_DOUBLE_EQ(tool->rect.x + tool->rect.width, 130 * 63.5);  // right side kept
     EXPECT_EQ(tool->GetRectInParent(), Rect(20, 40, 130, 100));
     EXPECT_EQ(page->checkpoints, 2);
@@ -249,7 +249,8 @@ TEST_F(ToolTest, MagneticMarginsPullCloserThanTwoMillimetres) {
         {"left 1.99 mm", 1, r(pl + 199, 3000, 5000, 4000), r(pl, 3000, 5199, 4000)},
         {"left 2.00 mm", 1, r(pl + 200, 3000, 5000, 4000), r(pl + 200, 3000, 5000, 4000)},
         {"left outside", 7, r(pl - 150, 3000, 5000, 4000), r(pl, 3000, 4850, 4000)},
-        {"right 1.99 mm", 2, r(10000, 3000, pr - 199 - 10000, 4000), r(10000, 3000, pr - 10000, 4000)},
+        {"right 1.99 mm", 2, r(10000, 3000, pr - 199 - 10000, 4000),
+         r(10000, 3000, pr - 10000, 4000)},
         {"right 2.00 mm", 8, r(10000, 3000, pr - 200 - 10000, 4000),
          r(10000, 3000, pr - 200 - 10000, 4000)},
         {"bottom, not left", 6, r(pl + 10, 3000, 5000, pb - 3000 - 100),
@@ -376,9 +377,10 @@ TEST_F(ToolTest, ContextMenuCommandsRestackAndMarkModified) {
     ASSERT_EQ(host.menus().size(), 1u);
     const platform::Menu& menu = host.menus()[0].menu;
     ASSERT_EQ(menu.GetMenuItemCount(), 8);
-    const UINT ids[] = {ID_MENU_FIRST, 0, ID_MENU_FOURTH, ID_MENU_FIFTH, ID_MENU_SECOND,
+    const UINT ids[] = {ID_MENU_FIRST, 0, ID_MENU_FOURTH,     ID_MENU_FIFTH, ID_MENU_SECOND,
                         ID_MENU_THIRD, 0, ID_MENU_EXTRA_FIRST};
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(menu.GetMenuItemID(i), ids[i]) << i;
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(menu.GetMenuItemID(i), ids[i]) << i;
     EXPECT_EQ(Order(), (std::vector<CTemplateTool*>{b, a}));
     EXPECT_EQ(page->checkpoints, 1);
 
