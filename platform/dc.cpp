@@ -3,11 +3,7 @@
 // anti-aliasing. Every primitive applies the DC's clip afresh, so the Cairo
 // state never leaks between calls.
 #include <cairo.h>
-#include <fontconfig/fontconfig.h>
 #include <glib.h>
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
 #include <pango/pangocairo.h>
 // glib defines TRUE and FALSE as macros; the platform's own constants take
 // their place from here on.
@@ -106,31 +102,21 @@ std::vector<int> PenPattern(int style) {
     }
 }
 
-// Pango keeps a font map with every font it opened for the life of the
-// thread, reachable only through thread-local storage, and fontconfig loses a
-// little memory while it reads its configuration; leak checkers would report
-// both for every program that draws text. Sanitizer builds therefore read the
-// fontconfig configuration with leak checking paused, and hand the font map
-// back when the process ends (registered when this library loads, so it runs
-// after the exit-time destructors of everything loaded later).
-void PrepareFontCachesForLeakChecks() {
-#if defined(__SANITIZE_ADDRESS__)
-    static const bool done = [] {
-        __lsan_disable();
-        FcInit();
-        __lsan_enable();
-        std::atexit([] { pango_cairo_font_map_set_default(nullptr); });
-        return true;
-    }();
-    (void)done;
-#endif
-}
-
-#if defined(__SANITIZE_ADDRESS__)
-[[maybe_unused]] const bool g_fontCachesPrepared = (PrepareFontCachesForLeakChecks(), true);
-#endif
-
 }  // namespace
+
+// Fontconfig keeps the patterns of every font Pango opened in caches that
+// live as long as the process (some reachable only through thread-local
+// storage or Pango's worker thread), and loses a little memory while reading
+// its configuration. Sanitizer builds tell the leak checker so, for every
+// program of the product that draws text: allocations made inside fontconfig
+// are not reported.
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+#endif
+
+namespace {}  // namespace
 
 // ---------------------------------------------------------------------------
 // Stock objects
@@ -660,7 +646,6 @@ struct DC::Impl {
     }
 
     PangoLayout* MakeLayout(cairo_t* c, const LogFont& lf) {
-        PrepareFontCachesForLeakChecks();
         PangoLayout* layout = pango_cairo_create_layout(c);
         PangoContext* ctx = pango_layout_get_context(layout);
         cairo_font_options_t* opts = cairo_font_options_create();
