@@ -16,6 +16,7 @@
 
 #include "framework/page_callbacks.h"
 #include "framework/units.h"
+#include "platform/clipboard.h"
 #include "platform/types.h"
 
 class CXMLTreeNode;
@@ -129,8 +130,9 @@ public:
     CToolManager& GetToolManager() { return toolManager; }
 
     CToolManager toolManager;
-    // The registered id of the "CBTemplateFormat" clipboard format.
-    DWORD clipboardFormat = 0;
+    // The registered id of the "CBTemplateFormat" clipboard format,
+    // registered when the manager is made.
+    DWORD clipboardFormat = platform::RegisterClipboardFormat("CBTemplateFormat");
     // The grid step; 0.5 x 0.5 inches until the settings are loaded.
     PaperSize gridDim{0.5, 0.5, UNIT_INCHES};
     DWORD UseGrid = 0;      // snap areas to the grid

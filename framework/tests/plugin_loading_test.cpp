@@ -177,6 +177,7 @@ TEST_F(PluginLoading, MissingFolderLoadsNothing) {
 
 TEST(PageStyleManagerClipboard, AnswersWhetherATemplateIsOffered) {
     CPageStyleManager manager;
+    EXPECT_EQ(manager.clipboardFormat, platform::RegisterClipboardFormat("CBTemplateFormat"));
     platform::Clipboard::Empty();
     EXPECT_FALSE(manager.IsTemplateOnClipboard());
     platform::DataSource text;
@@ -188,7 +189,6 @@ TEST(PageStyleManagerClipboard, AnswersWhetherATemplateIsOffered) {
     ours.SetText(platform::RegisterClipboardFormat("CBTemplateFormat"), "<ClipboardXML>");
     platform::Clipboard::SetDataSource(ours);
     EXPECT_TRUE(manager.IsTemplateOnClipboard());
-    EXPECT_EQ(manager.clipboardFormat, platform::RegisterClipboardFormat("CBTemplateFormat"));
     platform::Clipboard::Empty();
 }
 
