@@ -481,6 +481,9 @@ std::vector<int> GridPositions(int lo, int hi, double step, int visLo, int visHi
 void CTemplatePage::DrawGrid(DC* dc) {
     if (dc == nullptr || host == nullptr)
         return;
+    // A step of zero or less is no grid at all.
+    if (!(host->gridDim.width > 0) || !(host->gridDim.height > 0))
+        return;
     const Rect p = GetPrintableRect();
     const double gx = toolgeom::GridStep(host->gridDim.width);
     const double gy = toolgeom::GridStep(host->gridDim.height);

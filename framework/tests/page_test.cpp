@@ -281,6 +281,29 @@ TEST_F(PageTest, PaintsGridMarginsAndAreasInOrder) {
     EXPECT_NE(pixel(114, 94), 0x800000);
 }
 
+TEST_F(PageTest, GridStepsOfAnySizeDrawQuickly) {
+    manager.GridVisible = 1;
+    auto blackPixels = [&] {
+        page->Invalidate();
+        const platform::Bitmap& image = host.Render();
+        int n = 0;
+        for (int y = 10; y < 450; ++y) {
+            for (int x = 20; x < 360; ++x)
+                n += image.GetPixel(x, y) == 0;
+        }
+        return n;
+    };
+    // 40 pixels: 9 columns (0 to 320) and 11 rows (0 to 400; 440 is past the window).
+    manager.gridDim = PaperSize(1, 1, UNIT_INCHES);
+    EXPECT_EQ(blackPixels(), 9 * 11);
+    manager.gridDim = PaperSize(0, 0, UNIT_INCHES);  // no grid
+    EXPECT_EQ(blackPixels(), 0);
+    manager.gridDim = PaperSize(-1, 0.5, UNIT_INCHES);
+    EXPECT_EQ(blackPixels(), 0);
+    manager.gridDim = PaperSize(0.001, 0.001, UNIT_MILLIMETERS);  // finer than a pixel
+    EXPECT_EQ(blackPixels(), 340 * 440);
+}
+
 TEST_F(PageTest, RepositioningCarriesPositionsBeyondSixteenBits) {
     page->MoveWindow(0, 0, 85000, 110000);  // 10 000 pixels per inch
     CTemplateTool* tool = Add(TestTool::Text, 5, 4);
