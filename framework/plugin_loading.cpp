@@ -36,16 +36,21 @@ int CompareNoCase(const std::string& a, const std::string& b) {
     for (size_t i = 0; i < n; ++i) {
         unsigned char ca = static_cast<unsigned char>(a[i]);
         unsigned char cb = static_cast<unsigned char>(b[i]);
-        if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca - 'A' + 'a');
-        if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb - 'A' + 'a');
-        if (ca != cb) return ca < cb ? -1 : 1;
+        if (ca >= 'A' && ca <= 'Z')
+            ca = static_cast<unsigned char>(ca - 'A' + 'a');
+        if (cb >= 'A' && cb <= 'Z')
+            cb = static_cast<unsigned char>(cb - 'A' + 'a');
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
     }
-    if (a.size() == b.size()) return 0;
+    if (a.size() == b.size())
+        return 0;
     return a.size() < b.size() ? -1 : 1;
 }
 
 std::string WithSeparator(std::string folder) {
-    if (folder.empty() || folder.back() != '/') folder.push_back('/');
+    if (folder.empty() || folder.back() != '/')
+        folder.push_back('/');
     return folder;
 }
 
@@ -61,7 +66,8 @@ std::string ReadFolderSetting(const std::string& registryKey, const std::string&
     if (keys.ReadValue(valueName.c_str(), buffer, &size, &type) != platform::ERROR_SUCCESS) {
         return {};
     }
-    if (type != platform::REG_SZ && type != platform::REG_EXPAND_SZ) return {};
+    if (type != platform::REG_SZ && type != platform::REG_EXPAND_SZ)
+        return {};
     buffer[std::min<DWORD>(size, kFolderBufferSize - 1)] = '\0';
     return std::string(buffer);
 }
@@ -69,7 +75,8 @@ std::string ReadFolderSetting(const std::string& registryKey, const std::string&
 std::string ParentFolder(const std::string& path) {
     // "/a/b/c" -> "/a/b"; a path without a folder gives "".
     const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return {};
+    if (slash == std::string::npos)
+        return {};
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
@@ -86,7 +93,8 @@ std::string InstalledPluginFolder(const char* kind) {
     const std::string program = RunningProgramPath();
     if (!program.empty()) {
         const std::string prefix = ParentFolder(ParentFolder(program));
-        if (!prefix.empty()) candidates.push_back(platform::JoinPath(prefix, "lib/corvantis"));
+        if (!prefix.empty())
+            candidates.push_back(platform::JoinPath(prefix, "lib/corvantis"));
     }
     // <prefix>/lib/libcvplatform.so -> <prefix>/lib/corvantis/<kind>
     const std::string platformLibrary =
@@ -98,10 +106,12 @@ std::string InstalledPluginFolder(const char* kind) {
     // that has plug-ins at all.
     for (const std::string& base : candidates) {
         const std::string folder = platform::JoinPath(base, kind);
-        if (platform::IsDirectory(folder)) return folder;
+        if (platform::IsDirectory(folder))
+            return folder;
     }
     for (const std::string& base : candidates) {
-        if (platform::IsDirectory(base)) return platform::JoinPath(base, kind);
+        if (platform::IsDirectory(base))
+            return platform::JoinPath(base, kind);
     }
     return candidates.empty() ? std::string() : platform::JoinPath(candidates.front(), kind);
 }
@@ -110,12 +120,12 @@ std::string InstalledPluginFolder(const char* kind) {
 // order and the binding of both entry points. Returns the folder used (with
 // the separator) through `folderOut`.
 template <class Object>
-void LoadModules(const std::string& registryKey, const std::string& valueName,
-                 const char* pattern, const char* installedKind, const char* createName,
-                 const char* destroyName, std::string& folderOut,
-                 std::vector<PluginModule<Object>>& modules) {
+void LoadModules(const std::string& registryKey, const std::string& valueName, const char* pattern,
+                 const char* installedKind, const char* createName, const char* destroyName,
+                 std::string& folderOut, std::vector<PluginModule<Object>>& modules) {
     std::string folder = ReadFolderSetting(registryKey, valueName);
-    if (folder.empty()) folder = InstalledPluginFolder(installedKind);
+    if (folder.empty())
+        folder = InstalledPluginFolder(installedKind);
     folderOut = WithSeparator(folder);
 
     std::vector<std::string> paths;
@@ -129,10 +139,12 @@ void LoadModules(const std::string& registryKey, const std::string& valueName,
 
     for (const std::string& path : paths) {
         auto module = std::make_shared<platform::Module>();
-        if (!module->Load(path)) continue;
+        if (!module->Load(path))
+            continue;
         auto create = module->SymbolAs<Object* (*)()>(createName);
         auto destroy = module->SymbolAs<void (*)(Object*)>(destroyName);
-        if (create == nullptr || destroy == nullptr) continue;  // `module` unloads here
+        if (create == nullptr || destroy == nullptr)
+            continue;  // `module` unloads here
         PluginModule<Object> entry;
         entry.library = module;
         entry.create = create;
@@ -175,6 +187,7 @@ void CPageStyleManager::UnloadPageStyles() {
 }
 
 BOOL CPageStyleManager::IsTemplateOnClipboard() {
-    if (clipboardFormat == 0) clipboardFormat = platform::RegisterClipboardFormat("CBTemplateFormat");
+    if (clipboardFormat == 0)
+        clipboardFormat = platform::RegisterClipboardFormat("CBTemplateFormat");
     return platform::Clipboard::IsFormatAvailable(clipboardFormat) ? TRUE : FALSE;
 }

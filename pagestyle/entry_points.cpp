@@ -11,4 +11,6 @@ CV_EXPORT CTemplatePage* NewKanvo() {
     }
 }
 
-CV_EXPORT void DeleteKanvo(CTemplatePage* page) { delete page; }
+CV_EXPORT void DeleteKanvo(CTemplatePage* page) {
+    delete page;
+}

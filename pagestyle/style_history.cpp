@@ -41,13 +41,15 @@ std::string FormatNumber(const char* format, double value) {
 // The text between `open` (searched from `from`) and the next `close`;
 // false when either marker is missing. `end` receives the position after
 // the closing marker.
-bool TextBetween(std::string_view text, std::string_view open, std::string_view close,
-                 size_t from, std::string* out, size_t* end) {
+bool TextBetween(std::string_view text, std::string_view open, std::string_view close, size_t from,
+                 std::string* out, size_t* end) {
     const size_t start = text.find(open, from);
-    if (start == std::string_view::npos) return false;
+    if (start == std::string_view::npos)
+        return false;
     const size_t valueStart = start + open.size();
     const size_t stop = text.find(close, valueStart);
-    if (stop == std::string_view::npos) return false;
+    if (stop == std::string_view::npos)
+        return false;
     *out = std::string(text.substr(valueStart, stop - valueStart));
     *end = stop + close.size();
     return true;
@@ -56,14 +58,17 @@ bool TextBetween(std::string_view text, std::string_view open, std::string_view 
 bool ParseNumber(const std::string& text, double* value) {
     char* endPtr = nullptr;
     const double v = std::strtod(text.c_str(), &endPtr);
-    if (endPtr == text.c_str() || !std::isfinite(v)) return false;
+    if (endPtr == text.c_str() || !std::isfinite(v))
+        return false;
     *value = v;
     return true;
 }
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -75,7 +80,8 @@ CXMLTreeNode* CStylePage::BuildClipboardTree() {
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
     GetSelectionBounds(&minX, &minY, &maxX, &maxY);
     std::unique_ptr<CXMLTreeNode> root(NewNode("ClipboardXML", nullptr, nullptr, nullptr));
-    if (!root) return nullptr;
+    if (!root)
+        return nullptr;
     if (NewNode("Width", nullptr, FormatNumber("%lf", maxX).c_str(), root.get()) == nullptr ||
         NewNode("Height", nullptr, FormatNumber("%lf", maxY).c_str(), root.get()) == nullptr) {
         return nullptr;
@@ -83,7 +89,8 @@ CXMLTreeNode* CStylePage::BuildClipboardTree() {
     clipboardSource = DrawSourceNumber();
     char source[32];
     std::snprintf(source, sizeof source, "%d", clipboardSource);
-    if (NewNode("Source", nullptr, source, root.get()) == nullptr) return nullptr;
+    if (NewNode("Source", nullptr, source, root.get()) == nullptr)
+        return nullptr;
 
     // Rings with selected members, from the bottom of the z-order up; each
     // ring's selected members in ring order from the member found first.
@@ -94,35 +101,41 @@ CXMLTreeNode* CStylePage::BuildClipboardTree() {
             continue;
         }
         CXMLTreeNode* group = NewNode("Group", nullptr, nullptr, root.get());
-        if (group == nullptr) return nullptr;
+        if (group == nullptr)
+            return nullptr;
         CTemplateTool* member = first;
         for (int steps = 0; member != nullptr && steps < toolCount; ++steps) {
             if (visited.count(member) == 0 && (member->flags & TOOL_SELECTED) &&
                 GetToolIndex(member) >= 0) {
                 visited.insert(member);
                 CXMLTreeNode* subtree = member->WriteXML();
-                if (subtree == nullptr) return nullptr;
+                if (subtree == nullptr)
+                    return nullptr;
                 if (!group->AddChild(subtree)) {
                     delete subtree;
                     return nullptr;
                 }
             }
             member = member->GetNextLinked();
-            if (member == first) break;
+            if (member == first)
+                break;
         }
     }
     return root.release();
 }
 
 void CStylePage::OfferClipboardTree(CXMLTreeNode* root) {
-    if (root == nullptr) return;
+    if (root == nullptr)
+        return;
     CXMLTree tree(root);
     tree.SetTopTag("");
     std::unique_ptr<char[]> text(tree.GetXML());
-    if (!text) return;
+    if (!text)
+        return;
     const size_t size = std::strlen(text.get()) + 1;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (block == nullptr) return;
+    if (block == nullptr)
+        return;
     if (void* bytes = GlobalLock(block)) {
         std::memcpy(bytes, text.get(), size);
         GlobalUnlock(block);
@@ -137,14 +150,16 @@ void CStylePage::OfferClipboardTree(CXMLTreeNode* root) {
 
 void CStylePage::Copy() {
     // Copying nothing would only wipe what the clipboard holds.
-    if (GetSelectedCount() == 0) return;
+    if (GetSelectedCount() == 0)
+        return;
     pasteCount = 0;
     clipboardSource = -1;
     OfferClipboardTree(BuildClipboardTree());
 }
 
 void CStylePage::Cut() {
-    if (GetSelectedCount() == 0) return;
+    if (GetSelectedCount() == 0)
+        return;
     pasteCount = 0;
     clipboardSource = -1;
     CXMLTreeNode* tree = BuildClipboardTree();
@@ -153,38 +168,48 @@ void CStylePage::Cut() {
 }
 
 void CStylePage::Paste() {
-    if (host == nullptr) return;
-    const std::optional<std::string> data =
-        platform::Clipboard::GetText(TemplateClipboardFormat());
-    if (!data || data->empty()) return;
+    if (host == nullptr)
+        return;
+    const std::optional<std::string> data = platform::Clipboard::GetText(TemplateClipboardFormat());
+    if (!data || data->empty())
+        return;
     const std::string_view text = *data;
 
     const size_t rootStart = text.find("<ClipboardXML>");
-    if (rootStart == std::string_view::npos) return;
+    if (rootStart == std::string_view::npos)
+        return;
     std::string widthText, heightText, sourceText;
     size_t at = rootStart;
-    if (!TextBetween(text, "<Width>", "</Width>", at, &widthText, &at)) return;
-    if (!TextBetween(text, "<Height>", "</Height>", at, &heightText, &at)) return;
+    if (!TextBetween(text, "<Width>", "</Width>", at, &widthText, &at))
+        return;
+    if (!TextBetween(text, "<Height>", "</Height>", at, &heightText, &at))
+        return;
     double width = 0, height = 0;
-    if (!ParseNumber(widthText, &width) || !ParseNumber(heightText, &height)) return;
+    if (!ParseNumber(widthText, &width) || !ParseNumber(heightText, &height))
+        return;
     if (width > paper.width || height > paper.height) {
         platform::MessageBox(this, StyleString(IDS_SELECTION_TOO_LARGE), {},
                              platform::MB_OK | platform::MB_ICONEXCLAMATION);
         return;
     }
-    if (!TextBetween(text, "<Source>", "</Source>", at, &sourceText, &at)) return;
+    if (!TextBetween(text, "<Source>", "</Source>", at, &sourceText, &at))
+        return;
     char* sourceEnd = nullptr;
     const long long sourceValue = std::strtoll(sourceText.c_str(), &sourceEnd, 10);
-    if (sourceEnd == sourceText.c_str()) return;
+    if (sourceEnd == sourceText.c_str())
+        return;
 
     const size_t groupsStart = text.find("<Group>", at);
-    if (groupsStart == std::string_view::npos) return;
+    if (groupsStart == std::string_view::npos)
+        return;
     const size_t groupsEnd = text.find("</ClipboardXML>", groupsStart);
-    if (groupsEnd == std::string_view::npos) return;
+    if (groupsEnd == std::string_view::npos)
+        return;
     const std::string groups(Trim(text.substr(groupsStart, groupsEnd - groupsStart)));
 
     CXMLTree tree;
-    if (!CTemplateFactory::LoadToolListXMLString(groups.c_str(), &tree)) return;
+    if (!CTemplateFactory::LoadToolListXMLString(groups.c_str(), &tree))
+        return;
     CXMLTreeNode* toolList = tree.GetRoot();
     if (toolList == nullptr || NameOf(toolList) != "ToolList" || toolList->GetNumChildren() < 1) {
         return;
@@ -202,12 +227,14 @@ void CStylePage::Paste() {
     std::vector<CTemplateTool*> lastOfGroup;
     for (CXMLTreeNode* group = toolList->GetFirstChild(); group != nullptr;
          group = group->GetNextSibling()) {
-        if (NameOf(group) != "Group") continue;
+        if (NameOf(group) != "Group")
+            continue;
         CTemplateTool* previous = nullptr;
         for (CXMLTreeNode* node = group->GetFirstChild(); node != nullptr;
              node = node->GetNextSibling()) {
             CTemplateTool* tool = manager.CreateToolFromXML(node);
-            if (tool == nullptr) continue;
+            if (tool == nullptr)
+                continue;
             if (pasteCount > 0) {
                 tool->rect.x += offset;
                 tool->rect.y += offset;
@@ -224,22 +251,27 @@ void CStylePage::Paste() {
             }
             tool->UpdateWindowPos();
             MoveToFront(tool);
-            if (previous != nullptr) tool->LinkTo(previous);
+            if (previous != nullptr)
+                tool->LinkTo(previous);
             previous = tool;
         }
         // A group that gave no area has no ring to select.
-        if (previous != nullptr) lastOfGroup.push_back(previous);
+        if (previous != nullptr)
+            lastOfGroup.push_back(previous);
     }
-    if (lastOfGroup.empty()) return;
+    if (lastOfGroup.empty())
+        return;
 
     for (CTemplateTool* last : lastOfGroup) {
         CTemplateTool* member = last;
         for (int steps = 0; member != nullptr && steps <= toolCount; ++steps) {
             member->SetSelection(SELECT_ON, TRUE);
             member = member->GetNextLinked();
-            if (member == last) break;
+            if (member == last)
+                break;
         }
-        if (!last->IsLinkValid()) last->UnlinkAll();
+        if (!last->IsLinkValid())
+            last->UnlinkAll();
     }
     SetModified();
 }
@@ -247,14 +279,17 @@ void CStylePage::Paste() {
 // ---- undo history ------------------------------------------------------------------------------
 
 int CStylePage::Checkpoint() {
-    if (recordingSuspended) return 0;
+    if (recordingSuspended)
+        return 0;
     std::unique_ptr<CXMLTreeNode> snapshot(WriteXML());
-    if (!snapshot) return 0;
+    if (!snapshot)
+        return 0;
     // A new change makes the undone states unreachable.
     if (undoPos + 1 < static_cast<int>(undoList.size())) {
         undoList.erase(undoList.begin() + std::max(undoPos + 1, 0), undoList.end());
     }
-    while (static_cast<int>(undoList.size()) >= MAX_UNDO_STATES) undoList.erase(undoList.begin());
+    while (static_cast<int>(undoList.size()) >= MAX_UNDO_STATES)
+        undoList.erase(undoList.begin());
     undoList.push_back(std::move(snapshot));
     undoPos = static_cast<int>(undoList.size()) - 1;
     canUndo = undoList.size() >= 2 ? TRUE : FALSE;
@@ -265,7 +300,8 @@ int CStylePage::Checkpoint() {
 int CStylePage::RestoreState(BOOL undo) {
     const int target = undo ? undoPos - 1 : undoPos + 1;
     // A request outside the history leaves the page as it is.
-    if (target < 0 || target >= static_cast<int>(undoList.size()) || !undoList[target]) return 0;
+    if (target < 0 || target >= static_cast<int>(undoList.size()) || !undoList[target])
+        return 0;
 
     recordingSuspended = 1;
     DeleteAllTools();
@@ -277,13 +313,15 @@ int CStylePage::RestoreState(BOOL undo) {
     CXMLTreeNode* pageNode = snapshot->FindName("Page");
     CXMLTreeNode* properties = pageNode != nullptr ? pageNode->FindName("Properties") : nullptr;
     if (properties != nullptr && RestoreProperties(properties)) {
-        if (platform::Window* parent = GetParent()) parent->Invalidate(TRUE);
+        if (platform::Window* parent = GetParent())
+            parent->Invalidate(TRUE);
         Invalidate(TRUE);
         FitToParent(-1, -1);
     }
     LoadToolList(snapshot->FindName("ToolList"), true);
     Invalidate(FALSE);
-    if (changedFn != nullptr) changedFn();
+    if (changedFn != nullptr)
+        changedFn();
     recordingSuspended = 0;
     return 1;
 }

@@ -23,31 +23,38 @@ using platform::Rect;
 namespace stylepage {
 
 void CopyText(const char* text, char* buf, int len) {
-    if (buf == nullptr || len < 1) return;
-    if (text == nullptr) text = "";
+    if (buf == nullptr || len < 1)
+        return;
+    if (text == nullptr)
+        text = "";
     const size_t n = std::min(std::strlen(text), static_cast<size_t>(len - 1));
     std::memcpy(buf, text, n);
     buf[n] = '\0';
 }
 
 int ParseBool(const char* text) {
-    if (text == nullptr) return -1;
+    if (text == nullptr)
+        return -1;
     static const char* const kTrue[] = {"Y", "T", "YES", "TRUE", "1"};
     static const char* const kFalse[] = {"N", "F", "NO", "FALSE", "0"};
     for (const char* word : kTrue) {
-        if (strcasecmp(text, word) == 0) return 1;
+        if (strcasecmp(text, word) == 0)
+            return 1;
     }
     for (const char* word : kFalse) {
-        if (strcasecmp(text, word) == 0) return 0;
+        if (strcasecmp(text, word) == 0)
+            return 0;
     }
     return -1;
 }
 
 bool ParseMeasurement(const char* text, double* value, int* unit) {
-    if (text == nullptr) return false;
+    if (text == nullptr)
+        return false;
     char* end = nullptr;
     const double number = std::strtod(text, &end);
-    if (end == text) return false;
+    if (end == text)
+        return false;
     for (int code = 0; code < UNIT_COUNT; ++code) {
         if (std::strstr(text, UnitSuffixes[code]) != nullptr) {
             *value = number;
@@ -63,11 +70,14 @@ namespace {
 // Reads one of a node's texts whatever its length (up to 1 MiB).
 template <class Getter>
 std::string ReadText(const CXMLTreeNode* node, Getter get) {
-    if (node == nullptr) return {};
+    if (node == nullptr)
+        return {};
     std::string buffer(256, '\0');
     for (;;) {
-        if ((node->*get)(buffer.data(), static_cast<int>(buffer.size()))) break;
-        if (buffer.size() >= (1u << 20)) break;  // keep what fitted
+        if ((node->*get)(buffer.data(), static_cast<int>(buffer.size())))
+            break;
+        if (buffer.size() >= (1u << 20))
+            break;  // keep what fitted
         buffer.assign(buffer.size() * 4, '\0');
     }
     buffer.resize(std::strlen(buffer.c_str()));
@@ -79,7 +89,9 @@ std::string ReadText(const CXMLTreeNode* node, Getter get) {
 std::string ContentOf(const CXMLTreeNode* node) {
     return ReadText(node, &CXMLTreeNode::GetContent);
 }
-std::string NameOf(const CXMLTreeNode* node) { return ReadText(node, &CXMLTreeNode::GetName); }
+std::string NameOf(const CXMLTreeNode* node) {
+    return ReadText(node, &CXMLTreeNode::GetName);
+}
 std::string AttributesOf(const CXMLTreeNode* node) {
     return ReadText(node, &CXMLTreeNode::GetAttributes);
 }
@@ -102,7 +114,8 @@ CStylePage::~CStylePage() {
 
 void CStylePage::CopyPageSettings(const CTemplatePage* from) {
     const CStylePage* other = dynamic_cast<const CStylePage*>(from);
-    if (other == nullptr) return;
+    if (other == nullptr)
+        return;
     author = other->author;
     autoRotate = other->autoRotate;
     autoFill = other->autoFill;
@@ -128,13 +141,15 @@ void CStylePage::GetPaperName(char* buf, int len) {
 }
 
 void CStylePage::GetPaperSizeText(char* buf, int len) {
-    if (buf == nullptr || len < 1) return;
+    if (buf == nullptr || len < 1)
+        return;
     std::snprintf(buf, static_cast<size_t>(len), StyleString(IDS_PAPER_SIZE_FORMAT),
                   paper.GetWidth(), paper.GetHeight(), UnitName(paper.unit));
 }
 
 void CStylePage::GetMarginsText(char* buf, int len) {
-    if (buf == nullptr || len < 1) return;
+    if (buf == nullptr || len < 1)
+        return;
     const int unit = activeMargins.unit;
     const double factor = UnitFactor(unit);
     const char* name = UnitName(unit);
@@ -169,15 +184,20 @@ void CStylePage::GetPropertyText(int which, char* buf, int len) {
 BOOL CStylePage::CreatePage(PendingToolFn pendingTool, ChangedFn changed, MarginsFn margins,
                             platform::Window* parent) {
     // A page has one window; a second call must not turn the paper again.
-    if (IsWindow() || parent == nullptr) return FALSE;
-    if (orientation == ORIENTATION_LANDSCAPE) std::swap(paper.width, paper.height);
-    if (CTemplatePage::CreatePage(pendingTool, changed, margins, parent)) return TRUE;
-    if (orientation == ORIENTATION_LANDSCAPE) std::swap(paper.width, paper.height);
+    if (IsWindow() || parent == nullptr)
+        return FALSE;
+    if (orientation == ORIENTATION_LANDSCAPE)
+        std::swap(paper.width, paper.height);
+    if (CTemplatePage::CreatePage(pendingTool, changed, margins, parent))
+        return TRUE;
+    if (orientation == ORIENTATION_LANDSCAPE)
+        std::swap(paper.width, paper.height);
     return FALSE;
 }
 
 void CStylePage::DrawBackground(DC* dc) {
-    if (dc == nullptr) return;
+    if (dc == nullptr)
+        return;
     Rect client;
     GetClientRect(&client);
     platform::Brush solid(color);
@@ -185,14 +205,17 @@ void CStylePage::DrawBackground(DC* dc) {
         useBGColor == 1 ? &solid : platform::Brush::Stock(platform::WHITE_BRUSH);
     platform::Brush* previous = dc->SelectObject(brush);
     dc->Rectangle(client);
-    if (previous != nullptr) dc->SelectObject(previous);
+    if (previous != nullptr)
+        dc->SelectObject(previous);
 
     // The shadow: a line along the bottom edge and up the right edge, drawn
     // on the parent just outside the page.
     platform::Window* parent = GetParent();
-    if (parent == nullptr) return;
+    if (parent == nullptr)
+        return;
     std::unique_ptr<DC> parentDC = parent->GetDC();
-    if (!parentDC) return;
+    if (!parentDC)
+        return;
     const Rect r = GetRectInParent();
     parentDC->MoveTo(r.left + 1, r.bottom);
     parentDC->LineTo(r.right, r.bottom);

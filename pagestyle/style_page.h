@@ -22,7 +22,7 @@ inline constexpr int MAX_UNDO_STATES = 100;
 inline constexpr double PASTE_OFFSET = 300.0;
 
 class CStylePage : public CTemplatePage {
-public:
+  public:
     explicit CStylePage(const PageVariant& variant);
     ~CStylePage() override;
 
@@ -64,10 +64,10 @@ public:
     std::vector<std::unique_ptr<CXMLTreeNode>> undoList;
     int undoPos = -1;
 
-protected:
+  protected:
     BOOL OnCommand(UINT id, platform::LPARAM lParam) override;
 
-private:
+  private:
     // The clipboard tree of the selection, or NULL when a node cannot be
     // made. Draws a new clipboardSource.
     CXMLTreeNode* BuildClipboardTree();

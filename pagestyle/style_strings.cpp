@@ -30,8 +30,9 @@ constexpr Entry kStrings[] = {
     {32, "Paper size:\t%s"},
     {33, "Paper name:\t%s"},
     {34, "The current selection is too large to fit on this page."},
-    {35, "You attempted to link more than one image.\n\nAn image can be linked to more than one "
-         "text area\nbut mutliple images cannot be linked together."},
+    {35,
+     "You attempted to link more than one image.\n\nAn image can be linked to more than one "
+     "text area\nbut mutliple images cannot be linked together."},
     {36, "A3"},
     {37, "%0.1lf x %0.1lf %s"},
     {38, "\tTop:\t%0.3lf %s\n\tBottom:\t%0.3lf %s\n\tLeft:\t%0.3lf %s\n\tRight:\t%0.3lf %s"},
@@ -47,7 +48,8 @@ constexpr Entry kStrings[] = {
 
 const char* StyleString(int id) {
     for (const Entry& e : kStrings) {
-        if (e.id == id) return e.text;
+        if (e.id == id)
+            return e.text;
     }
     return "";
 }

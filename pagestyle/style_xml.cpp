@@ -21,7 +21,7 @@ constexpr const char* kTemplateVersion = "1.5";
 
 // Deletes a partly made tree when it goes out of scope unless released.
 class TreeGuard {
-public:
+  public:
     explicit TreeGuard(CXMLTreeNode* root) : root_(root) {}
     ~TreeGuard() { delete root_; }
     CXMLTreeNode* Release() {
@@ -30,7 +30,7 @@ public:
         return r;
     }
 
-private:
+  private:
     CXMLTreeNode* root_;
 };
 
@@ -50,17 +50,22 @@ bool IsTyped(const CXMLTreeNode* node, const char* type, const char* attributes)
 
 CXMLTreeNode* CStylePage::WriteXML() {
     CXMLTreeNode* root = NewNode("Template", nullptr, nullptr, nullptr);
-    if (root == nullptr) return nullptr;
+    if (root == nullptr)
+        return nullptr;
     TreeGuard guard(root);
 
-    if (NewNode("Version", nullptr, kTemplateVersion, root) == nullptr) return nullptr;
+    if (NewNode("Version", nullptr, kTemplateVersion, root) == nullptr)
+        return nullptr;
     CXMLTreeNode* page = NewNode("Page", nullptr, nullptr, root);
-    if (page == nullptr) return nullptr;
+    if (page == nullptr)
+        return nullptr;
     char name[1024] = {};
     GetPaperName(name, sizeof name);
-    if (NewNode("Name", nullptr, name, page) == nullptr) return nullptr;
+    if (NewNode("Name", nullptr, name, page) == nullptr)
+        return nullptr;
     CXMLTreeNode* properties = NewNode("Properties", nullptr, nullptr, page);
-    if (properties == nullptr) return nullptr;
+    if (properties == nullptr)
+        return nullptr;
 
     // The author is never written, and writing forgets it.
     author.clear();
@@ -78,32 +83,38 @@ CXMLTreeNode* CStylePage::WriteXML() {
         NewIntNode("Color", static_cast<int>(color), properties) == nullptr) {
         return nullptr;
     }
-    if (NewNode("Content", nullptr, nullptr, page) == nullptr) return nullptr;
+    if (NewNode("Content", nullptr, nullptr, page) == nullptr)
+        return nullptr;
 
     CXMLTreeNode* toolList = NewNode("ToolList", nullptr, nullptr, root);
-    if (toolList == nullptr) return nullptr;
+    if (toolList == nullptr)
+        return nullptr;
     // One Group per link ring, in the z-order of each ring's topmost member;
     // the ring is written from that member along the next links.
     std::unordered_set<CTemplateTool*> written;
     for (int i = 0; i < toolCount; ++i) {
         CTemplateTool* first = tools[i];
-        if (first == nullptr || written.count(first) != 0) continue;
+        if (first == nullptr || written.count(first) != 0)
+            continue;
         CXMLTreeNode* group = NewNode("Group", nullptr, nullptr, toolList);
-        if (group == nullptr) return nullptr;
+        if (group == nullptr)
+            return nullptr;
         CTemplateTool* member = first;
         // At most one step per area: a damaged ring cannot loop for ever.
         for (int steps = 0; member != nullptr && steps < toolCount; ++steps) {
             if (written.count(member) == 0 && GetToolIndex(member) >= 0) {
                 written.insert(member);
                 CXMLTreeNode* subtree = member->WriteXML();
-                if (subtree == nullptr) return nullptr;
+                if (subtree == nullptr)
+                    return nullptr;
                 if (!group->AddChild(subtree)) {
                     delete subtree;
                     return nullptr;
                 }
             }
             member = member->GetNextLinked();
-            if (member == first) break;
+            if (member == first)
+                break;
         }
     }
     return guard.Release();
@@ -125,7 +136,8 @@ struct TemplateProperties {
 
 void ReadFlag(const CXMLTreeNode* node, int* field) {
     const int value = stylepage::ParseBool(ContentOf(node).c_str());
-    if (value >= 0) *field = value;
+    if (value >= 0)
+        *field = value;
 }
 
 }  // namespace
@@ -136,17 +148,22 @@ BOOL CStylePage::CreateFromXML(CXMLTreeNode* root, PendingToolFn pendingTool, Ch
         parent == nullptr) {
         return FALSE;
     }
-    if (NameOf(root) != "Template") return FALSE;
+    if (NameOf(root) != "Template")
+        return FALSE;
     CXMLTreeNode* version = root->FindName("Version");
-    if (version == nullptr || ContentOf(version) != kTemplateVersion) return FALSE;
+    if (version == nullptr || ContentOf(version) != kTemplateVersion)
+        return FALSE;
     CXMLTreeNode* pageNode = root->FindName("Page");
-    if (pageNode == nullptr) return FALSE;
+    if (pageNode == nullptr)
+        return FALSE;
     char paperName[1024] = {};
     GetPaperName(paperName, sizeof paperName);
     CXMLTreeNode* nameNode = pageNode->FindName("Name");
-    if (nameNode == nullptr || ContentOf(nameNode) != paperName) return FALSE;
+    if (nameNode == nullptr || ContentOf(nameNode) != paperName)
+        return FALSE;
     CXMLTreeNode* properties = pageNode->FindName("Properties");
-    if (properties == nullptr) return FALSE;
+    if (properties == nullptr)
+        return FALSE;
 
     TemplateProperties read{author, autoRotate, autoFill, orientation, useBGColor, color};
     for (CXMLTreeNode* child = properties->GetFirstChild(); child != nullptr;
@@ -182,17 +199,22 @@ BOOL CStylePage::CreateFromXML(CXMLTreeNode* root, PendingToolFn pendingTool, Ch
          child = child->GetNextSibling()) {
         const bool isWidth = IsTyped(child, "String", "id=\"Width\"");
         const bool isHeight = !isWidth && IsTyped(child, "String", "id=\"Height\"");
-        if (!isWidth && !isHeight) continue;
+        if (!isWidth && !isHeight)
+            continue;
         double value = 0;
         int unit = UNIT_REAL;
         // A length without a unit suffix says nothing about the paper.
-        if (!stylepage::ParseMeasurement(ContentOf(child).c_str(), &value, &unit)) return FALSE;
-        if (unit != paper.unit) return FALSE;
+        if (!stylepage::ParseMeasurement(ContentOf(child).c_str(), &value, &unit))
+            return FALSE;
+        if (unit != paper.unit)
+            return FALSE;
         const double expected = (isWidth == portrait) ? ownWidth : ownHeight;
-        if (value != expected) return FALSE;
+        if (value != expected)
+            return FALSE;
         (isWidth ? sawWidth : sawHeight) = true;
     }
-    if (!sawWidth || !sawHeight) return FALSE;
+    if (!sawWidth || !sawHeight)
+        return FALSE;
 
     author = read.author;
     autoRotate = read.autoRotate;
@@ -200,30 +222,37 @@ BOOL CStylePage::CreateFromXML(CXMLTreeNode* root, PendingToolFn pendingTool, Ch
     orientation = read.orientation;
     useBGColor = read.useBGColor;
     color = read.color;
-    if (!CreatePage(pendingTool, changed, margins, parent)) return FALSE;
+    if (!CreatePage(pendingTool, changed, margins, parent))
+        return FALSE;
 
-    if (CXMLTreeNode* toolList = root->FindName("ToolList")) LoadToolList(toolList, false);
+    if (CXMLTreeNode* toolList = root->FindName("ToolList"))
+        LoadToolList(toolList, false);
     Checkpoint();
     return TRUE;
 }
 
 void CStylePage::LoadToolList(CXMLTreeNode* toolList, bool placeWindows) {
-    if (toolList == nullptr || host == nullptr) return;
+    if (toolList == nullptr || host == nullptr)
+        return;
     CToolManager& manager = host->toolManager;
     for (CXMLTreeNode* group = toolList->GetFirstChild(); group != nullptr;
          group = group->GetNextSibling()) {
-        if (NameOf(group) != "Group") continue;
+        if (NameOf(group) != "Group")
+            continue;
         CTemplateTool* previous = nullptr;
         for (CXMLTreeNode* node = group->GetFirstChild(); node != nullptr;
              node = node->GetNextSibling()) {
             CTemplateTool* tool = manager.CreateToolFromXML(node);
-            if (tool == nullptr) continue;
+            if (tool == nullptr)
+                continue;
             if (!tool->AttachToPage(nullptr, this)) {
                 manager.DestroyTool(tool);
                 continue;
             }
-            if (placeWindows) tool->UpdateWindowPos();
-            if (previous != nullptr) tool->LinkTo(previous);
+            if (placeWindows)
+                tool->UpdateWindowPos();
+            if (previous != nullptr)
+                tool->LinkTo(previous);
             previous = tool;
         }
     }

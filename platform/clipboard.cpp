@@ -13,7 +13,8 @@ namespace {
 std::string Lower(std::string_view s) {
     std::string out(s);
     for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     }
     return out;
 }
@@ -46,13 +47,16 @@ const DataSource& Current(State& state) {
 }  // namespace
 
 UINT RegisterClipboardFormat(std::string_view name) {
-    if (name.empty()) return 0;
+    if (name.empty())
+        return 0;
     State& state = GetState();
     std::lock_guard<std::mutex> lock(state.mutex);
     const std::string key = Lower(name);
     auto found = state.idsByName.find(key);
-    if (found != state.idsByName.end()) return found->second;
-    if (state.names.size() >= 0x3FFF) return 0;  // the registered range is full
+    if (found != state.idsByName.end())
+        return found->second;
+    if (state.names.size() >= 0x3FFF)
+        return 0;  // the registered range is full
     const UINT id = CF_FIRST_REGISTERED + static_cast<UINT>(state.names.size());
     state.names.emplace_back(name);
     state.idsByName.emplace(key, id);
@@ -62,7 +66,8 @@ UINT RegisterClipboardFormat(std::string_view name) {
 std::string GetClipboardFormatName(UINT format) {
     State& state = GetState();
     std::lock_guard<std::mutex> lock(state.mutex);
-    if (format < CF_FIRST_REGISTERED) return {};
+    if (format < CF_FIRST_REGISTERED)
+        return {};
     const std::size_t index = format - CF_FIRST_REGISTERED;
     return index < state.names.size() ? state.names[index] : std::string();
 }
@@ -70,16 +75,19 @@ std::string GetClipboardFormatName(UINT format) {
 // ---- DataSource -------------------------------------------------------------
 
 bool DataSource::SetData(UINT format, const void* data, std::size_t size) {
-    if (format == 0 || (data == nullptr && size != 0)) return false;
+    if (format == 0 || (data == nullptr && size != 0))
+        return false;
     data_[format] = size == 0 ? std::string() : std::string(static_cast<const char*>(data), size);
     return true;
 }
 
 bool DataSource::SetGlobalData(UINT format, HGLOBAL block) {
     const std::size_t size = GlobalSize(block);
-    if (size == 0) return false;
+    if (size == 0)
+        return false;
     const void* bytes = GlobalLock(block);
-    if (bytes == nullptr) return false;
+    if (bytes == nullptr)
+        return false;
     const bool ok = SetData(format, bytes, size);
     GlobalUnlock(block);
     return ok;
@@ -98,11 +106,14 @@ bool Clipboard::SetDataSource(const DataSource& source) {
     std::lock_guard<std::mutex> lock(state.mutex);
     state.content = source;
     ++state.sequence;
-    if (state.backend != nullptr) state.backend->Set(state.content);
+    if (state.backend != nullptr)
+        state.backend->Set(state.content);
     return true;
 }
 
-void Clipboard::Empty() { SetDataSource(DataSource()); }
+void Clipboard::Empty() {
+    SetDataSource(DataSource());
+}
 
 bool Clipboard::IsFormatAvailable(UINT format) {
     State& state = GetState();
@@ -115,31 +126,37 @@ std::optional<std::string> Clipboard::GetData(UINT format) {
     std::lock_guard<std::mutex> lock(state.mutex);
     const auto& formats = Current(state).Formats();
     auto found = formats.find(format);
-    if (found == formats.end()) return std::nullopt;
+    if (found == formats.end())
+        return std::nullopt;
     return found->second;
 }
 
 HGLOBAL Clipboard::GetGlobalData(UINT format) {
     std::optional<std::string> bytes = GetData(format);
-    if (!bytes) return nullptr;
+    if (!bytes)
+        return nullptr;
     const std::size_t size = bytes->empty() ? 1 : bytes->size();
     HGLOBAL block = GlobalAlloc(GHND, size);
-    if (block == nullptr) return nullptr;
+    if (block == nullptr)
+        return nullptr;
     void* target = GlobalLock(block);
     if (target == nullptr) {
         GlobalFree(block);
         return nullptr;
     }
-    if (!bytes->empty()) std::memcpy(target, bytes->data(), bytes->size());
+    if (!bytes->empty())
+        std::memcpy(target, bytes->data(), bytes->size());
     GlobalUnlock(block);
     return block;
 }
 
 std::optional<std::string> Clipboard::GetText(UINT format) {
     std::optional<std::string> bytes = GetData(format);
-    if (!bytes) return std::nullopt;
+    if (!bytes)
+        return std::nullopt;
     const std::size_t end = bytes->find('\0');
-    if (end != std::string::npos) bytes->resize(end);
+    if (end != std::string::npos)
+        bytes->resize(end);
     return bytes;
 }
 

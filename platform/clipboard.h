@@ -36,7 +36,7 @@ __attribute__((visibility("default"))) std::string GetClipboardFormatName(UINT f
 
 // What one copy offers: bytes per format.
 class __attribute__((visibility("default"))) DataSource {
-public:
+  public:
     // Offers `size` bytes under `format` (replacing an earlier offer of that
     // format). Refused for format 0 or a null pointer with a non-zero size.
     bool SetData(UINT format, const void* data, std::size_t size);
@@ -49,7 +49,7 @@ public:
     bool Empty() const { return data_.empty(); }
     const std::map<UINT, std::string>& Formats() const { return data_; }
 
-private:
+  private:
     std::map<UINT, std::string> data_;
 };
 
@@ -57,14 +57,14 @@ private:
 // Set is called with every new content; Get may answer with newer content
 // from elsewhere (nullopt: keep the process's own content).
 class __attribute__((visibility("default"))) ClipboardBackend {
-public:
+  public:
     virtual ~ClipboardBackend() = default;
     virtual void Set(const DataSource& source) = 0;
     virtual std::optional<DataSource> Get() = 0;
 };
 
 class __attribute__((visibility("default"))) Clipboard {
-public:
+  public:
     // Replaces the whole content with what `source` offers (an empty source
     // empties the clipboard). Returns true.
     static bool SetDataSource(const DataSource& source);

@@ -34,7 +34,7 @@ void SetFolderValue(HKEY root, const char* valueName, const std::string& folder)
 }
 
 class PluginLoading : public ::testing::Test {
-protected:
+  protected:
     // A plug-in folder inside the private hives' folder.
     std::string MakeFolder(const std::string& name) {
         const std::string folder = hives.Dir() + "/" + name;
@@ -50,7 +50,8 @@ protected:
     }
     static bool StillLoaded(const std::string& path) {
         void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-        if (handle != nullptr) ::dlclose(handle);
+        if (handle != nullptr)
+            ::dlclose(handle);
         return handle != nullptr;
     }
 

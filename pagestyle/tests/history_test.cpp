@@ -10,10 +10,12 @@
 namespace styletest {
 namespace {
 
-CStylePage* Style(CTemplatePage* page) { return static_cast<CStylePage*>(page); }
+CStylePage* Style(CTemplatePage* page) {
+    return static_cast<CStylePage*>(page);
+}
 
 class History : public StyleFixture {
-protected:
+  protected:
     void SetUp() override {
         StyleFixture::SetUp();
         platform::Clipboard::Empty();
@@ -26,7 +28,8 @@ protected:
     std::vector<CTemplateTool*> Selected(CTemplatePage* page) {
         std::vector<CTemplateTool*> out;
         for (int i = 0; i < page->GetToolCount(); ++i) {
-            if (page->GetToolAt(i)->flags & TOOL_SELECTED) out.push_back(page->GetToolAt(i));
+            if (page->GetToolAt(i)->flags & TOOL_SELECTED)
+                out.push_back(page->GetToolAt(i));
         }
         return out;
     }
@@ -82,7 +85,8 @@ TEST_F(History, PasteIntoAnotherStyleKeepsPositionsAndKeepsRings) {
     ASSERT_EQ(to->GetToolCount(), 3);
     CTemplateTool* pastedImage = nullptr;
     for (int i = 0; i < 3; ++i) {
-        if (to->GetToolAt(i)->IsImageTool()) pastedImage = to->GetToolAt(i);
+        if (to->GetToolAt(i)->IsImageTool())
+            pastedImage = to->GetToolAt(i);
     }
     ASSERT_NE(pastedImage, nullptr);
     EXPECT_EQ(to->GetGroupSize(pastedImage), 3);
@@ -134,22 +138,22 @@ TEST_F(History, ClipboardTextThatIsNotOursPastesNothingSilently) {
     CTemplatePage* source = NewPage("A4");
     SelectOnly({AddArea(source, false, 10, 10)});
     source->Copy();
-    const std::string good = *platform::Clipboard::GetText(
-        platform::RegisterClipboardFormat("CBTemplateFormat"));
+    const std::string good =
+        *platform::Clipboard::GetText(platform::RegisterClipboardFormat("CBTemplateFormat"));
     ASSERT_NE(good.find("<Group>"), std::string::npos);
 
     const std::string cases[] = {
         "",
         "plain text",
-        good.substr(0, good.size() / 2),                               // truncated
+        good.substr(0, good.size() / 2),                                    // truncated
         "<ClipboardXML><Width>1</Width><Height>1</Height></ClipboardXML>",  // no source
         "<ClipboardXML><Width>1</Width><Height>1</Height><Source>5</Source></ClipboardXML>",
         "<ClipboardXML><Width>x</Width><Height>1</Height><Source>5</Source><Group>"
         "</Group></ClipboardXML>",
         "<ClipboardXML><Width>1</Width><Height>1</Height><Source>5</Source><Group><Tool>"
-        "</ClipboardXML>",                                             // not well formed
+        "</ClipboardXML>",  // not well formed
         "<ClipboardXML><Width>1</Width><Height>1</Height><Source>5</Source><Group><Tool><Name>"
-        "Unknown</Name></Tool></Group></ClipboardXML>",                // no tool accepts it
+        "Unknown</Name></Tool></Group></ClipboardXML>",  // no tool accepts it
         "<ClipboardXML><Width>nan</Width><Height>1</Height><Source>5</Source><Group>"
         "</Group></ClipboardXML>",
     };
@@ -185,7 +189,8 @@ TEST_F(History, CutRemovesTheSelectionAndPastesBack) {
     EXPECT_NEAR(page->GetToolAt(0)->rect.x, 43 * kMM, Pixel(page));
 
     // Nothing selected: the clipboard keeps what it had.
-    for (int i = 0; i < page->GetToolCount(); ++i) page->GetToolAt(i)->SetSelection(SELECT_OFF, TRUE);
+    for (int i = 0; i < page->GetToolCount(); ++i)
+        page->GetToolAt(i)->SetSelection(SELECT_OFF, TRUE);
     const unsigned long sequence = platform::Clipboard::SequenceNumber();
     page->Copy();
     page->Cut();
@@ -299,7 +304,7 @@ TEST_F(History, BackgroundAndShadow) {
     host.Render();
     const platform::Rect r = page->GetRectInParent();  // the view is at the root's origin
     EXPECT_EQ(host.PixelAt(r.left + r.Width() / 2, r.top + r.Height() / 2), RGB(255, 255, 255));
-    EXPECT_EQ(host.PixelAt(r.left, r.top + r.Height() / 2), RGB(0, 0, 0));  // frame
+    EXPECT_EQ(host.PixelAt(r.left, r.top + r.Height() / 2), RGB(0, 0, 0));    // frame
     EXPECT_EQ(host.PixelAt(r.left + r.Width() / 2, r.bottom), RGB(0, 0, 0));  // shadow
     EXPECT_EQ(host.PixelAt(r.right, r.top + r.Height() / 2), RGB(0, 0, 0));
 

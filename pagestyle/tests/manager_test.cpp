@@ -22,9 +22,9 @@ TEST_F(PageStyleManager, PaperNamesLeaveNoPageBehind) {
         names.insert(name);
         EXPECT_EQ(manager.GetPageObjectCount(), 0);
     }
-    EXPECT_EQ(names, (std::set<std::string>{"114 X 175mm", "127 X 178mm", "4X6", "5X7", "89 X 127mm",
-                                            "8X10", "A3", "A4", "A6", "Hagaki", "Legal", "Letter",
-                                            "NoteCard", "Tabloid"}));
+    EXPECT_EQ(names, (std::set<std::string>{"114 X 175mm", "127 X 178mm", "4X6", "5X7",
+                                            "89 X 127mm", "8X10", "A3", "A4", "A6", "Hagaki",
+                                            "Legal", "Letter", "NoteCard", "Tabloid"}));
     std::string tool;
     manager.toolManager.GetToolTypeName(0, tool);
     EXPECT_EQ(tool, "TestArea");
@@ -67,8 +67,8 @@ TEST_F(PageStyleManager, FirstAcceptingStyleInLoadOrderWins) {
 
     std::unique_ptr<CXMLTree> tree =
         Parse(TemplateText("Letter", "8.500000IN", "11.000000IN", "Portrait"));
-    CTemplatePage* page = manager.CreatePageForTemplate(tree->GetRoot(), NoPendingTool, Changed,
-                                                        NoMargins, &view);
+    CTemplatePage* page =
+        manager.CreatePageForTemplate(tree->GetRoot(), NoPendingTool, Changed, NoMargins, &view);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(manager.objects.at(page), 2);  // b.pge, after 0-no-pages.pge and a.pge
     EXPECT_EQ(manager.GetPageObjectCount(), 1);
@@ -76,9 +76,9 @@ TEST_F(PageStyleManager, FirstAcceptingStyleInLoadOrderWins) {
 
     std::unique_ptr<CXMLTree> other =
         Parse(TemplateText("Legal", "8.500000IN", "14.000000IN", "Portrait"));
-    EXPECT_EQ(manager.CreatePageForTemplate(other->GetRoot(), NoPendingTool, Changed, NoMargins,
-                                            &view),
-              nullptr);
+    EXPECT_EQ(
+        manager.CreatePageForTemplate(other->GetRoot(), NoPendingTool, Changed, NoMargins, &view),
+        nullptr);
     EXPECT_EQ(manager.GetPageObjectCount(), 1);
     EXPECT_EQ(view.GetChildren().size(), 1u);
 }

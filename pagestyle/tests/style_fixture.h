@@ -38,15 +38,21 @@ inline void SetMachineValue(const char* valueName, const std::string& text) {
 
 inline int g_changed = 0;
 inline int NoPendingTool(int* out) {
-    if (out != nullptr) *out = 0;
+    if (out != nullptr)
+        *out = 0;
     return -1;
 }
-inline void Changed() { ++g_changed; }
-inline BOOL NoMargins(CTemplatePage*) { return TRUE; }
+inline void Changed() {
+    ++g_changed;
+}
+inline BOOL NoMargins(CTemplatePage*) {
+    return TRUE;
+}
 
 // The text a page writes, as saved (with the template files' declaration).
 inline std::string TextOf(CXMLTreeNode* root) {
-    if (root == nullptr) return {};
+    if (root == nullptr)
+        return {};
     CXMLTree tree(root);
     tree.SetTopTag("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>");
     std::unique_ptr<char[]> text(tree.GetXML());
@@ -70,7 +76,7 @@ inline CXMLTreeNode* AreaNode(bool image, double x, double y, double w, double h
 }
 
 class StyleFixture : public ::testing::Test {
-protected:
+  protected:
     StyleFixture() : host(1200, 900) {}
 
     void SetUp() override {
@@ -95,7 +101,8 @@ protected:
         for (int i = 0; i < manager.GetPageStyleCount(); ++i) {
             std::string name;
             manager.GetPaperNameOf(i, name);
-            if (name == paperName) return i;
+            if (name == paperName)
+                return i;
         }
         ADD_FAILURE() << "no page style " << paperName;
         return -1;
@@ -104,7 +111,8 @@ protected:
     // A new page of the style with this paper name, its window in the view.
     CTemplatePage* NewPage(const std::string& paperName) {
         CTemplatePage* page = manager.CreatePageObject(StyleIndex(paperName));
-        if (page == nullptr) return nullptr;
+        if (page == nullptr)
+            return nullptr;
         EXPECT_TRUE(page->CreatePage(NoPendingTool, Changed, NoMargins, &view));
         page->FitToParent(-1, -1);
         page->Checkpoint();
@@ -117,16 +125,19 @@ protected:
         const std::string path = hives.Dir() + "/template.xml";
         std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
         auto tree = std::make_unique<CXMLTree>();
-        if (!CTemplateFactory::LoadXML(path.c_str(), tree.get())) return nullptr;
+        if (!CTemplateFactory::LoadXML(path.c_str(), tree.get()))
+            return nullptr;
         return tree;
     }
 
     // Offers a template text to the page style with this paper name.
     CTemplatePage* OpenAs(const std::string& paperName, const std::string& text) {
         std::unique_ptr<CXMLTree> tree = Parse(text);
-        if (!tree) return nullptr;
+        if (!tree)
+            return nullptr;
         CTemplatePage* page = manager.CreatePageObject(StyleIndex(paperName));
-        if (page == nullptr) return nullptr;
+        if (page == nullptr)
+            return nullptr;
         if (!page->CreateFromXML(tree->GetRoot(), NoPendingTool, Changed, NoMargins, &view)) {
             EXPECT_FALSE(page->IsWindow());
             manager.DestroyPageObject(page);
@@ -143,7 +154,8 @@ protected:
         std::unique_ptr<CXMLTreeNode> node(AreaNode(image, x, y, w, h));
         CTemplateTool* tool = manager.toolManager.CreateToolFromXML(node.get());
         EXPECT_NE(tool, nullptr);
-        if (tool == nullptr) return nullptr;
+        if (tool == nullptr)
+            return nullptr;
         EXPECT_TRUE(tool->AttachToPage(nullptr, page));
         tool->UpdateWindowPos();
         host.Idle();

@@ -10,7 +10,9 @@
 namespace styletest {
 namespace {
 
-CStylePage* Style(CTemplatePage* page) { return static_cast<CStylePage*>(page); }
+CStylePage* Style(CTemplatePage* page) {
+    return static_cast<CStylePage*>(page);
+}
 
 std::string Property(CTemplatePage* page, int which, int len = 256) {
     std::string buf(static_cast<size_t>(std::max(len, 1)), 'x');
@@ -28,13 +30,20 @@ TEST_F(TemplateXml, FourteenPageStylesWithTheirPapers) {
         int orientation;
     };
     const Paper papers[] = {
-        {"Hagaki", 100, 148, UNIT_MILLIMETERS, 0},     {"A6", 105, 148.5, UNIT_MILLIMETERS, 1},
-        {"114 X 175mm", 114, 175, UNIT_MILLIMETERS, 1}, {"Tabloid", 11, 17, UNIT_INCHES, 1},
-        {"Legal", 8.5, 14, UNIT_INCHES, 1},            {"A3", 297, 420, UNIT_MILLIMETERS, 1},
-        {"8X10", 8, 10, UNIT_INCHES, 1},               {"4X6", 4, 6, UNIT_INCHES, 1},
-        {"127 X 178mm", 127, 178, UNIT_MILLIMETERS, 1}, {"5X7", 5, 7, UNIT_INCHES, 1},
-        {"Letter", 8.5, 11, UNIT_INCHES, 1},           {"89 X 127mm", 89, 127, UNIT_MILLIMETERS, 1},
-        {"A4", 210, 297, UNIT_MILLIMETERS, 1},         {"NoteCard", 5.5, 8.5, UNIT_INCHES, 0},
+        {"Hagaki", 100, 148, UNIT_MILLIMETERS, 0},
+        {"A6", 105, 148.5, UNIT_MILLIMETERS, 1},
+        {"114 X 175mm", 114, 175, UNIT_MILLIMETERS, 1},
+        {"Tabloid", 11, 17, UNIT_INCHES, 1},
+        {"Legal", 8.5, 14, UNIT_INCHES, 1},
+        {"A3", 297, 420, UNIT_MILLIMETERS, 1},
+        {"8X10", 8, 10, UNIT_INCHES, 1},
+        {"4X6", 4, 6, UNIT_INCHES, 1},
+        {"127 X 178mm", 127, 178, UNIT_MILLIMETERS, 1},
+        {"5X7", 5, 7, UNIT_INCHES, 1},
+        {"Letter", 8.5, 11, UNIT_INCHES, 1},
+        {"89 X 127mm", 89, 127, UNIT_MILLIMETERS, 1},
+        {"A4", 210, 297, UNIT_MILLIMETERS, 1},
+        {"NoteCard", 5.5, 8.5, UNIT_INCHES, 0},
     };
     ASSERT_EQ(manager.GetPageStyleCount(), 14);
     for (const Paper& p : papers) {
@@ -148,13 +157,15 @@ TEST_F(TemplateXml, RefusesTemplatesThatAreNotThisStyles) {
         {"absurd number", TemplateText("Letter", "1e999IN", "11.000000IN", "Portrait")},
         {"nearly the width", TemplateText("Letter", "8.500001IN", "11.000000IN", "Portrait")},
         {"other paper", TemplateText("Letter", "8.500000IN", "14.000000IN", "Portrait")},
-        {"no height", "<Template><Version>1.5</Version><Page><Name>Letter</Name><Properties>"
-                      "<String id=\"Width\">8.500000IN</String></Properties></Page></Template>"},
+        {"no height",
+         "<Template><Version>1.5</Version><Page><Name>Letter</Name><Properties>"
+         "<String id=\"Width\">8.500000IN</String></Properties></Page></Template>"},
         {"no properties",
          "<Template><Version>1.5</Version><Page><Name>Letter</Name></Page></Template>"},
         {"no page", "<Template><Version>1.5</Version></Template>"},
         {"no version", "<Template><Page><Name>Letter</Name></Page></Template>"},
-        {"other root", "<template><Version>1.5</Version><Page><Name>Letter</Name></Page></template>"},
+        {"other root",
+         "<template><Version>1.5</Version><Page><Name>Letter</Name></Page></template>"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(OpenAs("Letter", c.text), nullptr) << c.what;
@@ -179,15 +190,15 @@ TEST_F(TemplateXml, BooleanWordsAndOtherProperties) {
         const char* word;
         int expected;  // -1: unchanged
     };
-    const Case cases[] = {{"Y", 1},  {"T", 1},     {"YES", 1}, {"TRUE", 1}, {"1", 1},
-                          {"N", 0},  {"F", 0},     {"NO", 0},  {"FALSE", 0}, {"0", 0},
-                          {"yes", 1}, {"false", 0}, {"maybe", -1}, {"", -1},  {"YES!", -1}};
+    const Case cases[] = {{"Y", 1},   {"T", 1},     {"YES", 1},    {"TRUE", 1},  {"1", 1},
+                          {"N", 0},   {"F", 0},     {"NO", 0},     {"FALSE", 0}, {"0", 0},
+                          {"yes", 1}, {"false", 0}, {"maybe", -1}, {"", -1},     {"YES!", -1}};
     for (const Case& c : cases) {
         for (int before : {0, 1}) {
             SCOPED_TRACE(std::string(c.word) + " over " + std::to_string(before));
-            std::unique_ptr<CXMLTree> tree = Parse(TemplateText(
-                "Letter", "8.500000IN", "11.000000IN", "Portrait",
-                std::string("<Bool id=\"AutoFill\">") + c.word + "</Bool>\n"));
+            std::unique_ptr<CXMLTree> tree =
+                Parse(TemplateText("Letter", "8.500000IN", "11.000000IN", "Portrait",
+                                   std::string("<Bool id=\"AutoFill\">") + c.word + "</Bool>\n"));
             ASSERT_TRUE(tree);
             CTemplatePage* page = manager.CreatePageObject(StyleIndex("Letter"));
             Style(page)->autoFill = before;
@@ -227,8 +238,8 @@ TEST_F(TemplateXml, AuthorIsReadAndLostWhenWrittenAgain) {
 
 TEST_F(TemplateXml, ToolListGroupsBecomeLinkRings) {
     // No ToolList at all: an empty page.
-    CTemplatePage* empty = OpenAs(
-        "Letter", TemplateText("Letter", "8.500000IN", "11.000000IN", "Portrait", "", ""));
+    CTemplatePage* empty =
+        OpenAs("Letter", TemplateText("Letter", "8.500000IN", "11.000000IN", "Portrait", "", ""));
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(empty->GetToolCount(), 0);
 
@@ -258,7 +269,8 @@ TEST_F(TemplateXml, ToolListGroupsBecomeLinkRings) {
 
 TEST_F(TemplateXml, ManyToolNodesNeverCrash) {
     std::string groups = "<ToolList>";
-    for (int i = 0; i < 10000; ++i) groups += "<Group><Tool><Name>Unknown</Name></Tool></Group>";
+    for (int i = 0; i < 10000; ++i)
+        groups += "<Group><Tool><Name>Unknown</Name></Tool></Group>";
     for (int i = 0; i < 300; ++i) {
         groups += "<Group><Tool><Name>TestArea</Name><Properties><String id=\"X\">" +
                   std::to_string(i * 10) + "</String></Properties></Tool></Group>";
@@ -306,8 +318,8 @@ TEST_F(TemplateXml, TextsAndMenuLabels) {
     std::vector<std::string> labels{"old"}, extraLabels{"old"};
     std::vector<PageMenuHandler> handlers{nullptr};
     page->GetMenuStrings(labels, extraLabels, handlers);
-    EXPECT_EQ(labels, (std::vector<std::string>{"&Properties...", "[&Un]Link Tools", "Cut",
-                                                "Copy", "Paste"}));
+    EXPECT_EQ(labels, (std::vector<std::string>{"&Properties...", "[&Un]Link Tools", "Cut", "Copy",
+                                                "Paste"}));
     EXPECT_TRUE(extraLabels.empty());
     EXPECT_TRUE(handlers.empty());
 }

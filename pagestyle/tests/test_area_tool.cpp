@@ -19,18 +19,20 @@ namespace {
 
 std::string Content(const CXMLTreeNode* node) {
     char buf[1024] = {};
-    if (node != nullptr) node->GetContent(buf, sizeof buf);
+    if (node != nullptr)
+        node->GetContent(buf, sizeof buf);
     return buf;
 }
 
 std::string Attributes(const CXMLTreeNode* node) {
     char buf[1024] = {};
-    if (node != nullptr) node->GetAttributes(buf, sizeof buf);
+    if (node != nullptr)
+        node->GetAttributes(buf, sizeof buf);
     return buf;
 }
 
 class TestArea : public CTemplateTool {
-public:
+  public:
     TestArea() {
         rect.width = 2000;  // 20 x 10 mm
         rect.height = 1000;
@@ -46,7 +48,8 @@ public:
     }
     CXMLTreeNode* WriteXML() override {
         CXMLTreeNode* root = NewNode("Tool", nullptr, nullptr, nullptr);
-        if (root == nullptr) return nullptr;
+        if (root == nullptr)
+            return nullptr;
         CXMLTreeNode* properties = nullptr;
         if (NewNode("Name", nullptr, "TestArea", root) == nullptr ||
             (properties = NewNode("Properties", nullptr, nullptr, root)) == nullptr ||
@@ -61,39 +64,50 @@ public:
     }
     BOOL ReadXML(CXMLTreeNode* node) override {
         char name[64] = {};
-        if (node == nullptr || !node->GetName(name, sizeof name) || std::strcmp(name, "Tool") != 0) {
+        if (node == nullptr || !node->GetName(name, sizeof name) ||
+            std::strcmp(name, "Tool") != 0) {
             return FALSE;
         }
-        if (Content(node->FindName("Name")) != "TestArea") return FALSE;
+        if (Content(node->FindName("Name")) != "TestArea")
+            return FALSE;
         CXMLTreeNode* properties = node->FindName("Properties");
-        if (properties == nullptr) return FALSE;
+        if (properties == nullptr)
+            return FALSE;
         for (CXMLTreeNode* c = properties->GetFirstChild(); c != nullptr; c = c->GetNextSibling()) {
             const std::string id = Attributes(c);
             const std::string value = Content(c);
-            if (id == "id=\"Kind\"") image = value == "Image";
-            if (id == "id=\"X\"") rect.x = std::strtod(value.c_str(), nullptr);
-            if (id == "id=\"Y\"") rect.y = std::strtod(value.c_str(), nullptr);
-            if (id == "id=\"Width\"") rect.width = std::strtod(value.c_str(), nullptr);
-            if (id == "id=\"Height\"") rect.height = std::strtod(value.c_str(), nullptr);
+            if (id == "id=\"Kind\"")
+                image = value == "Image";
+            if (id == "id=\"X\"")
+                rect.x = std::strtod(value.c_str(), nullptr);
+            if (id == "id=\"Y\"")
+                rect.y = std::strtod(value.c_str(), nullptr);
+            if (id == "id=\"Width\"")
+                rect.width = std::strtod(value.c_str(), nullptr);
+            if (id == "id=\"Height\"")
+                rect.height = std::strtod(value.c_str(), nullptr);
         }
         return TRUE;
     }
     void GetToolName(char* buf, int len) override {
-        if (buf != nullptr && len > 0) std::snprintf(buf, static_cast<size_t>(len), "TestArea");
+        if (buf != nullptr && len > 0)
+            std::snprintf(buf, static_cast<size_t>(len), "TestArea");
     }
     BOOL IsImageTool() override { return image ? TRUE : FALSE; }
     BOOL IsTextTool() override { return image ? FALSE : TRUE; }
     BOOL IsLinkValid() override {
-        if (!IsLinked()) return TRUE;
+        if (!IsLinked())
+            return TRUE;
         CTemplateTool* m = this;
         do {
-            if (m->IsImageTool()) return TRUE;
+            if (m->IsImageTool())
+                return TRUE;
             m = m->GetNextLinked();
         } while (m != nullptr && m != this);
         return FALSE;
     }
 
-private:
+  private:
     static bool Number(const char* id, double value, CXMLTreeNode* parent) {
         char text[64];
         std::snprintf(text, sizeof text, "%lf", value);
@@ -105,5 +119,9 @@ private:
 
 }  // namespace
 
-CV_EXPORT CTemplateTool* NewTool() { return new TestArea; }
-CV_EXPORT void DeleteTool(CTemplateTool* tool) { delete tool; }
+CV_EXPORT CTemplateTool* NewTool() {
+    return new TestArea;
+}
+CV_EXPORT void DeleteTool(CTemplateTool* tool) {
+    delete tool;
+}

@@ -7,14 +7,18 @@ class CTemplatePage;
 class CTemplateTool;
 
 #if defined(CV_TEST_PAGE_ENTRY_POINTS)
-CV_EXPORT CTemplatePage* NewKanvo() { return nullptr; }
+CV_EXPORT CTemplatePage* NewKanvo() {
+    return nullptr;
+}
 #if !defined(CV_TEST_CREATE_ONLY)
 CV_EXPORT void DeleteKanvo(CTemplatePage*) {}
 #endif
 #endif
 
 #if defined(CV_TEST_TOOL_ENTRY_POINTS)
-CV_EXPORT CTemplateTool* NewTool() { return nullptr; }
+CV_EXPORT CTemplateTool* NewTool() {
+    return nullptr;
+}
 #if !defined(CV_TEST_CREATE_ONLY)
 CV_EXPORT void DeleteTool(CTemplateTool*) {}
 #endif
