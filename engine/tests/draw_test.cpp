@@ -77,7 +77,7 @@ bool Inside(const Rect& inner, const Rect& outer) {
 
 }  // namespace
 
-TEST(Draw, InitNeedsSomethingToDrawOn) {
+TEST(DrawText, InitNeedsSomethingToDrawOn) {
     CDraw draw;
     EXPECT_FALSE(draw.Init(nullptr));
     EXPECT_EQ(draw.GetDC(), nullptr);
@@ -100,7 +100,7 @@ TEST(Draw, InitNeedsSomethingToDrawOn) {
     EXPECT_FALSE(draw.DrawTextA(0, 0, 10, 10, nullptr, &dc));
 }
 
-TEST(Draw, DegenerateInputDrawsNothing) {
+TEST(DrawText, DegenerateInputDrawsNothing) {
     struct Case {
         const char* what;
         CTextObject text;
@@ -119,7 +119,7 @@ TEST(Draw, DegenerateInputDrawsNothing) {
     }
 }
 
-TEST(Draw, TextStaysInsideItsBoxAndClip) {
+TEST(DrawText, TextStaysInsideItsBoxAndClip) {
     const Rect box(20, 30, 120, 60);
     CTextObject t = Text(
         "A long line of text that cannot fit into this small box at all\r\n"
@@ -144,7 +144,7 @@ TEST(Draw, TextStaysInsideItsBoxAndClip) {
     EXPECT_TRUE(Inside(clipped, Rect(50, 40, 90, 140)));
 }
 
-TEST(Draw, BreaksLinesAtCrLfAndWrapsToTheBoxWidth) {
+TEST(DrawText, BreaksLinesAtCrLfAndWrapsToTheBoxWidth) {
     const Rect box(0, 0, 280, 190);
     Rect one = InkBox(Render(Text("Word", 16), box));
     Rect two = InkBox(Render(Text("Word\r\nWord", 16), box));
@@ -161,7 +161,7 @@ TEST(Draw, BreaksLinesAtCrLfAndWrapsToTheBoxWidth) {
     EXPECT_GT(narrow.Height(), wide.Height() * 2);
 }
 
-TEST(Draw, JustifiesLinesInTheBox) {
+TEST(DrawText, JustifiesLinesInTheBox) {
     const Rect box(10, 10, 290, 60);
     CTextObject t = Text("Mid", 14);
     t.Justify = 0;
@@ -178,7 +178,7 @@ TEST(Draw, JustifiesLinesInTheBox) {
     EXPECT_LE(left.top, 20);
 }
 
-TEST(Draw, QuarterTurnsRunAlongTheBoxHeight) {
+TEST(DrawText, QuarterTurnsRunAlongTheBoxHeight) {
     const Rect tall(100, 10, 140, 190);
     const std::string s = "Turned text";
     struct Case {
@@ -221,7 +221,7 @@ TEST(Draw, QuarterTurnsRunAlongTheBoxHeight) {
     EXPECT_TRUE(SamePixels(Render(t, tall), Render(ninety, tall)));
 }
 
-TEST(Draw, ArialIsTheMetricCompatibleFace) {
+TEST(DrawText, ArialIsTheMetricCompatibleFace) {
     const Rect box(0, 0, 300, 60);
     CTextObject arial = Text("Metric compatibility", 18);
     CTextObject liberation = arial;
@@ -241,7 +241,7 @@ TEST(Draw, ArialIsTheMetricCompatibleFace) {
     EXPECT_FALSE(InkBox(Render(unknown, box)).IsEmpty());
 }
 
-TEST(Draw, StyleNameSelectsTheFaceOfThatStyle) {
+TEST(DrawText, StyleNameSelectsTheFaceOfThatStyle) {
     const Rect box(0, 0, 300, 60);
     CTextObject bold = Text("Styled", 18);
     bold.Weight = 700;
@@ -262,7 +262,7 @@ TEST(Draw, StyleNameSelectsTheFaceOfThatStyle) {
     EXPECT_TRUE(SamePixels(Render(plain, box), Render(unknown, box)));
 }
 
-TEST(Draw, SizeColourAndDecorations) {
+TEST(DrawText, SizeColourAndDecorations) {
     const Rect box(0, 0, 300, 200);
     CTextObject t = Text("Ag", 20);
     t.TextColor = RGB(255, 0, 0);
@@ -295,7 +295,7 @@ TEST(Draw, SizeColourAndDecorations) {
     EXPECT_FALSE(SamePixels(Render(struck, box), b));
 }
 
-TEST(Draw, HostileRecordsAreHarmless) {
+TEST(DrawText, HostileRecordsAreHarmless) {
     const Rect box(0, 0, 200, 100);
     CTextObject broken = Text(std::string("bad \xC3\x28 utf8 \xFF\xFE and a ") + '\0' + " nul");
     EXPECT_FALSE(InkBox(Render(broken, box)).IsEmpty());
