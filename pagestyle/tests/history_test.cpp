@@ -175,6 +175,30 @@ TEST_F(History, ClipboardTextThatIsNotOursPastesNothingSilently) {
     EXPECT_EQ(Style(page)->GetUndoStateCount(), states);
 }
 
+TEST_F(History, GroupsWithoutAreasAreSkippedAndUnattachedAreasDestroyed) {
+    CTemplatePage* source = NewPage("A4");
+    SelectOnly({AddArea(source, true, 10, 10)});
+    source->Copy();
+    std::string text =
+        *platform::Clipboard::GetText(platform::RegisterClipboardFormat("CBTemplateFormat"));
+    // A first group that no area tool accepts.
+    text.insert(text.find("<Group>"), "<Group><Tool><Name>Unknown</Name></Tool></Group>");
+    Offer(text);
+
+    CTemplatePage* page = NewPage("Letter");
+    page->Paste();
+    ASSERT_EQ(page->GetToolCount(), 1);
+    EXPECT_TRUE(page->GetToolAt(0)->IsImageTool());
+    EXPECT_TRUE(page->GetToolAt(0)->flags & TOOL_SELECTED);
+
+    // A page without a window cannot take the areas: none is left alive.
+    CTemplatePage* windowless = manager.CreatePageObject(StyleIndex("Letter"));
+    const int live = manager.toolManager.GetToolObjectCount();
+    windowless->Paste();
+    EXPECT_EQ(windowless->GetToolCount(), 0);
+    EXPECT_EQ(manager.toolManager.GetToolObjectCount(), live);
+}
+
 TEST_F(History, CutRemovesTheSelectionAndPastesBack) {
     CTemplatePage* page = NewPage("Letter");
     CTemplateTool* keep = AddArea(page, false, 10, 10);

@@ -31,6 +31,19 @@ TEST_F(PageStyleManager, PaperNamesLeaveNoPageBehind) {
     EXPECT_EQ(manager.toolManager.GetToolObjectCount(), 0);
 }
 
+TEST_F(PageStyleManager, WithoutASettingTheInstalledStylesLoad) {
+    platform::HKEY key = nullptr;
+    ASSERT_EQ(platform::RegOpenKeyEx(platform::HKEY_LOCAL_MACHINE, kDesignerKey, 0,
+                                     platform::KEY_ALL_ACCESS, &key),
+              platform::ERROR_SUCCESS);
+    ASSERT_EQ(platform::RegDeleteValue(key, "PageDir"), platform::ERROR_SUCCESS);
+    platform::RegCloseKey(key);
+    CPageStyleManager installed;
+    ASSERT_TRUE(installed.LoadPageStyles());
+    EXPECT_EQ(installed.GetPageStyleCount(), 14);
+    EXPECT_EQ(fs::canonical(installed.pluginFolder), fs::canonical(CV_PAGESTYLE_DIR));
+}
+
 TEST_F(PageStyleManager, AfterTheLastPageIsDestroyedNewPagesAreRecordedAgain) {
     CTemplatePage* page = manager.CreatePageObject(0);
     ASSERT_NE(page, nullptr);
