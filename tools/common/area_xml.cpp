@@ -1,5 +1,6 @@
 #include "tools/common/area_xml.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <climits>

@@ -1,5 +1,6 @@
 #include "tools/image/image_tool.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <memory>

@@ -1,5 +1,6 @@
 #include "tools/text/text_tool.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
