@@ -25,9 +25,11 @@ TEST_F(PageStyleManager, PaperNamesLeaveNoPageBehind) {
     EXPECT_EQ(names, (std::set<std::string>{"114 X 175mm", "127 X 178mm", "4X6", "5X7",
                                             "89 X 127mm", "8X10", "A3", "A4", "A6", "Hagaki",
                                             "Legal", "Letter", "NoteCard", "Tabloid"}));
-    std::string tool;
-    manager.toolManager.GetToolTypeName(0, tool);
-    EXPECT_EQ(tool, "TestArea");
+    std::string image, text;
+    manager.toolManager.GetToolTypeName(0, image);
+    manager.toolManager.GetToolTypeName(1, text);
+    EXPECT_EQ(image, "Image");
+    EXPECT_EQ(text, "Text");
     EXPECT_EQ(manager.toolManager.GetToolObjectCount(), 0);
 }
 

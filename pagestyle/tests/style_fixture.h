@@ -1,6 +1,6 @@
 // Fixture of the page-style tests: private hives naming the staged
-// page-style folder and the test area tool's folder, a page-style manager
-// that loaded them, and a view on the headless host for the page windows.
+// page-style and area-tool folders, a page-style manager that loaded them,
+// and a view on the headless host for the page windows.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -59,19 +59,19 @@ inline std::string TextOf(CXMLTreeNode* root) {
     return text ? std::string(text.get()) : std::string();
 }
 
-// A TestArea "Tool" node (rectangle in millimetres).
+// An image or text area's "Tool" node (rectangle in millimetres), as the
+// image and text tools write them.
 inline CXMLTreeNode* AreaNode(bool image, double x, double y, double w, double h) {
     CXMLTreeNode* tool = NewNode("Tool", nullptr, nullptr, nullptr);
-    NewNode("Name", nullptr, "TestArea", tool);
+    NewNode("Name", nullptr, image ? "Image" : "Text", tool);
     CXMLTreeNode* p = NewNode("Properties", nullptr, nullptr, tool);
-    NewStringNode("Kind", image ? "Image" : "Text", p);
-    auto number = [&](const char* id, double mm) {
-        NewStringNode(id, std::to_string(mm * kMM).c_str(), p);
+    auto length = [&](const char* id, double mm) {
+        NewStringNode(id, (std::to_string(mm) + "MM").c_str(), p);
     };
-    number("X", x);
-    number("Y", y);
-    number("Width", w);
-    number("Height", h);
+    length("XPos", x);
+    length("YPos", y);
+    length("Width", w);
+    length("Height", h);
     return tool;
 }
 
@@ -83,7 +83,7 @@ class StyleFixture : public ::testing::Test {
         g_changed = 0;
         platform::SetDefaultHost(&host);
         SetMachineValue("PageDir", CV_PAGESTYLE_DIR);
-        SetMachineValue("ToolDir", CV_PAGESTYLE_TEST_TOOL_DIR);
+        SetMachineValue("ToolDir", CV_TOOL_DIR);
         ASSERT_TRUE(view.Create("view", platform::WS_CHILD | platform::WS_VISIBLE,
                                 platform::Rect(0, 0, 1200, 900), host.root()));
         ASSERT_TRUE(manager.LoadPageStyles());
