@@ -100,14 +100,31 @@ bool ApplyStyleName(PangoContext* ctx, PangoFontDescription* desc, const std::st
 
 BOOL CDraw::Init(platform::DC* dc) {
     dc_ = nullptr;
+    width_ = height_ = 0;
     if (dc == nullptr || dc->surface() == nullptr)
         return FALSE;
     dc_ = dc;
+    const platform::Size size = dc->GetSurfaceSize();
+    SetSize(size.cx, size.cy);
     return TRUE;
 }
 
 void CDraw::Release() {
     dc_ = nullptr;
+    width_ = height_ = 0;
+}
+
+void CDraw::SetSize(int width, int height) {
+    width_ = std::max(width, 0);
+    height_ = std::max(height, 0);
+}
+
+BOOL CDraw::Clear(COLORREF color) {
+    if (dc_ == nullptr)
+        return FALSE;
+    platform::Brush brush(color);
+    dc_->FillRect(platform::Rect(0, 0, width_, height_), &brush);
+    return TRUE;
 }
 
 int CDraw::GetVRes() const {

@@ -19,7 +19,8 @@ class CDraw {
     CDraw& operator=(const CDraw&) = delete;
 
     // Draws on `dc` from now on (not owned). FALSE, and not initialised, for
-    // a null DC or one with nothing to draw on.
+    // a null DC or one with nothing to draw on. The drawing size becomes the
+    // size of the DC's surface.
     BOOL Init(platform::DC* dc);
     // Forgets the device context.
     void Release();
@@ -28,6 +29,15 @@ class CDraw {
     // Vertical resolution of the device context in dots per inch; 96 (the
     // default resolution of a DC) when not initialised, so it is never 0.
     int GetVRes() const;
+
+    // The size of the drawing (pixels from the DC's origin) that Clear fills;
+    // negative sizes count as 0.
+    void SetSize(int width, int height);
+    int GetWidth() const { return width_; }
+    int GetHeight() const { return height_; }
+    // Fills the drawing with a colour (white when none is given). FALSE when
+    // not initialised.
+    BOOL Clear(COLORREF color = 0xFFFFFF);
 
     // Draws `text`'s Text inside the box (x, y, w, h) in logical pixels of
     // `dc` (the DC given to Init when null):
@@ -48,4 +58,6 @@ class CDraw {
 
   private:
     platform::DC* dc_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
 };

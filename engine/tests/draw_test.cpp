@@ -100,6 +100,26 @@ TEST(DrawText, InitNeedsSomethingToDrawOn) {
     EXPECT_FALSE(draw.DrawTextA(0, 0, 10, 10, nullptr, &dc));
 }
 
+TEST(DrawText, ClearFillsTheDrawingSize) {
+    Bitmap b(40, 30);
+    DC dc(&b);
+    CDraw draw;
+    EXPECT_FALSE(draw.Clear(RGB(1, 2, 3)));
+    ASSERT_TRUE(draw.Init(&dc));
+    EXPECT_EQ(draw.GetWidth(), 40);
+    EXPECT_EQ(draw.GetHeight(), 30);
+    EXPECT_TRUE(draw.Clear(RGB(10, 20, 30)));
+    EXPECT_EQ(b.GetPixel(0, 0), RGB(10, 20, 30));
+    EXPECT_EQ(b.GetPixel(39, 29), RGB(10, 20, 30));
+    draw.SetSize(20, -5);
+    EXPECT_EQ(draw.GetHeight(), 0);
+    draw.SetSize(20, 10);
+    EXPECT_TRUE(draw.Clear());
+    EXPECT_EQ(b.GetPixel(19, 9), RGB(255, 255, 255));
+    EXPECT_EQ(b.GetPixel(20, 9), RGB(10, 20, 30));
+    EXPECT_EQ(b.GetPixel(19, 10), RGB(10, 20, 30));
+}
+
 TEST(DrawText, DegenerateInputDrawsNothing) {
     struct Case {
         const char* what;
