@@ -24,7 +24,8 @@ COLORREF SelectionColor(int flags) {
 }  // namespace
 
 void DrawSelectionFrame(platform::DC* dc, const platform::Rect& rect, int flags) {
-    if (dc == nullptr)
+    // An area squeezed to nothing (or without a page) has no frame to show.
+    if (dc == nullptr || rect.IsEmpty())
         return;
     if (flags & TOOL_SELECTED) {
         platform::Pen pen(platform::PS_SOLID, 2, SelectionColor(flags));
@@ -42,7 +43,7 @@ void DrawSelectionFrame(platform::DC* dc, const platform::Rect& rect, int flags)
 }
 
 void DrawDottedOutline(platform::DC* dc, const platform::Rect& rect, int flags) {
-    if (dc == nullptr)
+    if (dc == nullptr || rect.IsEmpty())
         return;
     platform::Rect r = rect;
     r.bottom -= 1;

@@ -1,6 +1,6 @@
 // The frames the area tools draw around their areas on the page: the
 // selection frame of the tool pass and the dotted outline of the frame pass.
-// Colours are 0x00BBGGRR.
+// Colours are 0x00BBGGRR. An empty rectangle gets no frame.
 #pragma once
 
 #include "platform/dc.h"

@@ -450,9 +450,10 @@ TEST_F(TextPageTest, DegenerateAreasDrawNothingHarmful) {
     host.Render();
     // An area squeezed to nothing.
     tool->MoveWindow(10, 10, 0, 0);
+    tool->flags |= TOOL_SELECTED | TOOL_FOCUS;
     page->Invalidate(FALSE);
-    host.Render();
-    platform::DC nothing;  // a DC with nothing to draw on
+    EXPECT_TRUE(Ink(Rect(0, 0, 40, 40)).IsEmpty());  // no stray frame pixels
+    platform::DC nothing;                            // a DC with nothing to draw on
     tool->Draw(&nothing);
     tool->DrawOutline(&nothing);
     tool->Draw(nullptr);
