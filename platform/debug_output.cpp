@@ -22,10 +22,12 @@ DebugOutput::Hook& hook() {
 
 void DebugOutput::Write(std::string_view message) {
     std::string line(message);
-    if (line.empty() || line.back() != '\n') line.push_back('\n');
+    if (line.empty() || line.back() != '\n')
+        line.push_back('\n');
     {
         std::lock_guard<std::mutex> lock(hook_mutex());
-        if (hook()) hook()(line);
+        if (hook())
+            hook()(line);
     }
     if (std::getenv("CORVANTIS_DEBUG") != nullptr) {
         std::fwrite(line.data(), 1, line.size(), stderr);
@@ -53,6 +55,8 @@ ScopedDebugCapture::ScopedDebugCapture() {
     previous_ = DebugOutput::SetCaptureHook([this](std::string_view s) { text_.append(s); });
 }
 
-ScopedDebugCapture::~ScopedDebugCapture() { DebugOutput::SetCaptureHook(std::move(previous_)); }
+ScopedDebugCapture::~ScopedDebugCapture() {
+    DebugOutput::SetCaptureHook(std::move(previous_));
+}
 
 }  // namespace platform

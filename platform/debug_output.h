@@ -10,7 +10,7 @@
 namespace platform {
 
 class DebugOutput {
-public:
+  public:
     using Hook = std::function<void(std::string_view)>;
 
     // Writes one message (a line end is added when missing).
@@ -24,7 +24,7 @@ public:
 
 // Captures debug output for the lifetime of the object (tests).
 class ScopedDebugCapture {
-public:
+  public:
     ScopedDebugCapture();
     ~ScopedDebugCapture();
     ScopedDebugCapture(const ScopedDebugCapture&) = delete;
@@ -34,7 +34,7 @@ public:
     bool Contains(std::string_view s) const { return text_.find(s) != std::string::npos; }
     void Clear() { text_.clear(); }
 
-private:
+  private:
     std::string text_;
     DebugOutput::Hook previous_;
 };

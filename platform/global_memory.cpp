@@ -42,7 +42,8 @@ extern "C" HGLOBAL GlobalAlloc(unsigned flags, size_t bytes) {
     // A zero-byte request still yields a distinct, freeable block.
     void* data = (flags & GMEM_ZEROINIT) ? std::calloc(1, bytes ? bytes : 1)
                                          : std::malloc(bytes ? bytes : 1);
-    if (data == nullptr) return nullptr;
+    if (data == nullptr)
+        return nullptr;
     BlockTable& t = table();
     std::lock_guard<std::mutex> lock(t.mutex);
     HGLOBAL handle = (flags & GMEM_MOVEABLE) ? next_movable_token(t) : static_cast<HGLOBAL>(data);
@@ -51,26 +52,31 @@ extern "C" HGLOBAL GlobalAlloc(unsigned flags, size_t bytes) {
 }
 
 extern "C" void* GlobalLock(HGLOBAL block) {
-    if (block == nullptr) return nullptr;
+    if (block == nullptr)
+        return nullptr;
     BlockTable& t = table();
     std::lock_guard<std::mutex> lock(t.mutex);
     auto it = t.blocks.find(block);
-    if (it == t.blocks.end()) return nullptr;
+    if (it == t.blocks.end())
+        return nullptr;
     ++it->second.locks;
     return it->second.data;
 }
 
 extern "C" int GlobalUnlock(HGLOBAL block) {
-    if (block == nullptr) return 0;
+    if (block == nullptr)
+        return 0;
     BlockTable& t = table();
     std::lock_guard<std::mutex> lock(t.mutex);
     auto it = t.blocks.find(block);
-    if (it == t.blocks.end() || it->second.locks == 0) return 0;
+    if (it == t.blocks.end() || it->second.locks == 0)
+        return 0;
     return --it->second.locks != 0;
 }
 
 extern "C" size_t GlobalSize(HGLOBAL block) {
-    if (block == nullptr) return 0;
+    if (block == nullptr)
+        return 0;
     BlockTable& t = table();
     std::lock_guard<std::mutex> lock(t.mutex);
     auto it = t.blocks.find(block);
@@ -78,13 +84,15 @@ extern "C" size_t GlobalSize(HGLOBAL block) {
 }
 
 extern "C" HGLOBAL GlobalFree(HGLOBAL block) {
-    if (block == nullptr) return nullptr;
+    if (block == nullptr)
+        return nullptr;
     void* data = nullptr;
     {
         BlockTable& t = table();
         std::lock_guard<std::mutex> lock(t.mutex);
         auto it = t.blocks.find(block);
-        if (it == t.blocks.end()) return block;
+        if (it == t.blocks.end())
+            return block;
         data = it->second.data;
         t.blocks.erase(it);
     }

@@ -5,7 +5,8 @@
 #include <cstring>
 
 TEST(GlobalMemory, FixedAndMovableBlocksLockSizeAndFree) {
-    for (unsigned flags : {unsigned(GMEM_FIXED), unsigned(GMEM_MOVEABLE), unsigned(GHND), unsigned(GPTR)}) {
+    for (unsigned flags :
+         {unsigned(GMEM_FIXED), unsigned(GMEM_MOVEABLE), unsigned(GHND), unsigned(GPTR)}) {
         SCOPED_TRACE(flags);
         HGLOBAL h = GlobalAlloc(flags, 100);
         ASSERT_NE(h, nullptr);
@@ -13,9 +14,11 @@ TEST(GlobalMemory, FixedAndMovableBlocksLockSizeAndFree) {
         auto* p = static_cast<unsigned char*>(GlobalLock(h));
         ASSERT_NE(p, nullptr);
         if (flags & GMEM_ZEROINIT) {
-            for (int i = 0; i < 100; ++i) ASSERT_EQ(p[i], 0);
+            for (int i = 0; i < 100; ++i)
+                ASSERT_EQ(p[i], 0);
         }
-        if (!(flags & GMEM_MOVEABLE)) EXPECT_EQ(static_cast<void*>(p), static_cast<void*>(h));
+        if (!(flags & GMEM_MOVEABLE))
+            EXPECT_EQ(static_cast<void*>(p), static_cast<void*>(h));
         std::memset(p, 0xAB, 100);
         EXPECT_EQ(GlobalUnlock(h), 0);
         EXPECT_EQ(GlobalFree(h), nullptr);
