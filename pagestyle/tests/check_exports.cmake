@@ -1,0 +1,22 @@
+# Fails unless every module in MODULES (a ;-separated list) exports exactly
+# the symbols in EXPECTED.
+find_program(NM nm REQUIRED)
+foreach(module ${MODULES})
+  execute_process(COMMAND ${NM} -D --defined-only --format=posix ${module}
+    OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cannot list the symbols of ${module}")
+  endif()
+  string(REGEX MATCHALL "(^|\n)[^ \n]+" names "${listing}")
+  set(found)
+  foreach(name ${names})
+    string(STRIP "${name}" name)
+    list(APPEND found ${name})
+  endforeach()
+  list(SORT found)
+  set(expected ${EXPECTED})
+  list(SORT expected)
+  if(NOT "${found}" STREQUAL "${expected}")
+    message(FATAL_ERROR "${module} exports ${found}, expected ${expected}")
+  endif()
+endforeach()
