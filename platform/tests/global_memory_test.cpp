@@ -17,8 +17,9 @@ TEST(GlobalMemory, FixedAndMovableBlocksLockSizeAndFree) {
             for (int i = 0; i < 100; ++i)
                 ASSERT_EQ(p[i], 0);
         }
-        if (!(flags & GMEM_MOVEABLE))
+        if (!(flags & GMEM_MOVEABLE)) {
             EXPECT_EQ(static_cast<void*>(p), static_cast<void*>(h));
+        }
         std::memset(p, 0xAB, 100);
         EXPECT_EQ(GlobalUnlock(h), 0);
         EXPECT_EQ(GlobalFree(h), nullptr);
