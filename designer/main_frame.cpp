@@ -80,7 +80,12 @@ CMainFrame::CMainFrame(CDesignerApp* app) : app_(app) {
     setAcceptDrops(true);
 }
 
-CMainFrame::~CMainFrame() { OnDestroyFrame(); }
+CMainFrame::~CMainFrame() {
+    OnDestroyFrame();
+    // The MDI area reports activations while it is being taken down.
+    if (mdi_) disconnect(mdi_, nullptr, this, nullptr);
+    for (CChildFrame* child : GetChildren()) child->GetView()->SetPage(nullptr);
+}
 
 QAction* CMainFrame::GetAction(unsigned id) const {
     auto it = actions_.find(id);

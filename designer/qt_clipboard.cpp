@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <algorithm>
+#include <map>
 #include <cctype>
 
 using namespace platform;
@@ -17,15 +18,26 @@ bool IsTokenChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_' ||
            c == '+';
 }
+std::map<UINT, std::string>& Formats() {
+    static std::map<UINT, std::string> formats;  // id -> MIME type
+    return formats;
+}
 }  // namespace
+
+void QtClipboardBackend::AddFormat(const std::string& name) {
+    if (name.empty() || name.size() > 255 || !std::all_of(name.begin(), name.end(), IsTokenChar)) {
+        return;
+    }
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    Formats()[RegisterClipboardFormat(name)] = kPrefix + lower;
+}
 
 std::string QtClipboardBackend::MimeTypeOf(UINT format) {
     if (format == CF_TEXT) return "text/plain";
-    std::string name = GetClipboardFormatName(format);
-    if (name.empty() || !std::all_of(name.begin(), name.end(), IsTokenChar)) return {};
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return kPrefix + name;
+    auto it = Formats().find(format);
+    return it == Formats().end() ? std::string() : it->second;
 }
 
 UINT QtClipboardBackend::FormatOfMimeType(const std::string& mimeType) {
@@ -34,10 +46,10 @@ UINT QtClipboardBackend::FormatOfMimeType(const std::string& mimeType) {
     if (mimeType.size() <= prefix.size() || mimeType.compare(0, prefix.size(), prefix) != 0) {
         return 0;
     }
-    if (mimeType == kOwnerMarker) return 0;
-    std::string name = mimeType.substr(prefix.size());
-    if (name.size() > 255 || !std::all_of(name.begin(), name.end(), IsTokenChar)) return 0;
-    return RegisterClipboardFormat(name);
+    for (const auto& [format, type] : Formats()) {
+        if (type == mimeType) return format;
+    }
+    return 0;
 }
 
 QMimeData* QtClipboardBackend::ToMimeData(const DataSource& source) {
@@ -98,5 +110,6 @@ std::optional<DataSource> QtClipboardBackend::Get() {
 
 void QtClipboardBackend::Install() {
     static QtClipboardBackend backend;
+    AddFormat("CBTemplateFormat");
     Clipboard::SetBackend(&backend);
 }

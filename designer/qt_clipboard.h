@@ -22,6 +22,11 @@ public:
     static QMimeData* ToMimeData(const platform::DataSource& source);
     static platform::DataSource FromMimeData(const QMimeData* data);
 
-    // Installs one backend for the process (idempotent).
+    // Installs one backend for the process (idempotent), knowing the
+    // template format "CBTemplateFormat".
     static void Install();
+    // Makes a registered format travel through the desktop's clipboard. The
+    // clipboard calls the backend while it holds its own lock, so the
+    // backend never asks it for format names; it keeps its own table.
+    static void AddFormat(const std::string& name);
 };

@@ -1,11 +1,14 @@
-// main of the Designer's Qt tests: one QApplication (offscreen platform under
-// ctest) for the whole test program.
+// main of the Designer's Qt tests: one QApplication for the whole test
+// program, on the offscreen platform unless another one is asked for (test
+// discovery runs the program without the test environment).
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }
