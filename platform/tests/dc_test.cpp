@@ -366,6 +366,16 @@ TEST(DC, TextInARectangleAlignedRightAndBottomEndsInsideIt) {
     EXPECT_GT(ink.box.top, box.top + box.Height() / 2);
     EXPECT_GE(ink.box.right, box.right - 12);   // the trailing space and side bearing
     EXPECT_GE(ink.box.bottom, box.bottom - 8);  // the descent below the digits
+    // Text, unlike lines and fills, is anti-aliased: its edges hold shades
+    // between the text colour and the background.
+    int shaded = 0;
+    for (int y = ink.box.top; y < ink.box.bottom; ++y) {
+        for (int x = ink.box.left; x < ink.box.right; ++x) {
+            const COLORREF c = bmp.GetPixel(x, y);
+            shaded += c != kWhite && c != kBlack;
+        }
+    }
+    EXPECT_GT(shaded, 0);
 
     // Opaque background: the text cell is filled with the background colour.
     Bitmap b2(200, 100);
