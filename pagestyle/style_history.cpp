@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "engine/template_factory.h"
+#include "framework/number_text.h"
 #include "framework/plugin_managers.h"
 #include "framework/template_tool.h"
 #include "pagestyle/style_page.h"
@@ -32,12 +33,6 @@ int DrawSourceNumber() {
     return std::uniform_int_distribution<int>(0, 0x7FFFFFFF)(generator);
 }
 
-std::string FormatNumber(const char* format, double value) {
-    char text[512];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
 // The text between `open` (searched from `from`) and the next `close`;
 // false when either marker is missing. `end` receives the position after
 // the closing marker.
@@ -56,12 +51,7 @@ bool TextBetween(std::string_view text, std::string_view open, std::string_view 
 }
 
 bool ParseNumber(const std::string& text, double* value) {
-    char* endPtr = nullptr;
-    const double v = std::strtod(text.c_str(), &endPtr);
-    if (endPtr == text.c_str() || !std::isfinite(v))
-        return false;
-    *value = v;
-    return true;
+    return ParseDecimalPrefix(text, value) != 0;
 }
 
 std::string_view Trim(std::string_view s) {
@@ -82,8 +72,8 @@ CXMLTreeNode* CStylePage::BuildClipboardTree() {
     std::unique_ptr<CXMLTreeNode> root(NewNode("ClipboardXML", nullptr, nullptr, nullptr));
     if (!root)
         return nullptr;
-    if (NewNode("Width", nullptr, FormatNumber("%lf", maxX).c_str(), root.get()) == nullptr ||
-        NewNode("Height", nullptr, FormatNumber("%lf", maxY).c_str(), root.get()) == nullptr) {
+    if (NewNode("Width", nullptr, FormatDecimal(maxX).c_str(), root.get()) == nullptr ||
+        NewNode("Height", nullptr, FormatDecimal(maxY).c_str(), root.get()) == nullptr) {
         return nullptr;
     }
     clipboardSource = DrawSourceNumber();

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <utility>
 
+#include "framework/number_text.h"
 #include "framework/plugin_managers.h"
 #include "pagestyle/style_strings.h"
 #include "platform/clipboard.h"
@@ -51,9 +52,8 @@ int ParseBool(const char* text) {
 bool ParseMeasurement(const char* text, double* value, int* unit) {
     if (text == nullptr)
         return false;
-    char* end = nullptr;
-    const double number = std::strtod(text, &end);
-    if (end == text)
+    double number = 0;
+    if (ParseDecimalPrefix(text, &number) == 0)
         return false;
     for (int code = 0; code < UNIT_COUNT; ++code) {
         if (std::strstr(text, UnitSuffixes[code]) != nullptr) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "framework/number_text.h"
 #include "framework/plugin_managers.h"
 #include "framework/template_tool.h"
 #include "pagestyle/style_page.h"
@@ -33,12 +34,6 @@ class TreeGuard {
   private:
     CXMLTreeNode* root_;
 };
-
-std::string FormatLength(double internalValue, int unit) {
-    char text[512];
-    std::snprintf(text, sizeof text, "%lf%s", internalValue / UnitFactor(unit), UnitSuffix(unit));
-    return text;
-}
 
 bool IsTyped(const CXMLTreeNode* node, const char* type, const char* attributes) {
     return NameOf(node) == type && AttributesOf(node) == attributes;

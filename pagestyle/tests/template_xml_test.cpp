@@ -6,6 +6,7 @@
 
 #include "pagestyle/style_page.h"
 #include "pagestyle/tests/style_fixture.h"
+#include "platform/testing/decimal_comma_locale.h"
 
 namespace styletest {
 namespace {
@@ -120,6 +121,23 @@ TEST_F(TemplateXml, HagakiStartsLandscapeAndWritesTurnedPaper) {
     EXPECT_NE(text.find("<Name>Hagaki</Name>"), std::string::npos);
     EXPECT_NE(text.find("<Int id=\"Color\">16777215</Int>"), std::string::npos);
     EXPECT_NE(text.find("<Bool id=\"AutoRotate\">FALSE</Bool>"), std::string::npos);
+}
+
+TEST_F(TemplateXml, TemplatesDoNotFollowTheProcessLocale) {
+    // The Designer runs under the user's locale; a decimal comma there must
+    // neither change what is written nor break what is read.
+    platform::testing::DecimalCommaLocale german;
+    if (!german.active())
+        GTEST_SKIP() << "no way to make a German locale here";
+    CTemplatePage* page = NewPage("Hagaki");
+    ASSERT_NE(page, nullptr);
+    AddArea(page, false, 10.5, 20.25);
+    const std::string text = TextOf(page->WriteXML());
+    EXPECT_NE(text.find("<String id=\"Width\">148.000000MM</String>"), std::string::npos) << text;
+    CTemplatePage* back = OpenAs("Hagaki", text);
+    ASSERT_NE(back, nullptr);
+    EXPECT_DOUBLE_EQ(back->paper.width, 148 * kMM);
+    EXPECT_EQ(TextOf(back->WriteXML()), text);
 }
 
 TEST_F(TemplateXml, HagakiOrientationDecidesWhichSidesMustMatch) {

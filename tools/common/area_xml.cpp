@@ -25,50 +25,6 @@ std::string Fetch(const CXMLTreeNode* node, Getter get, int len) {
     return std::string(buf.data());
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-
-// Length of the decimal number at the start of `s` (after the caller skipped
-// white space); 0 when there is none.
-size_t DecimalLength(std::string_view s, bool allowFraction) {
-    size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        ++i;
-    size_t digits = 0;
-    while (i < s.size() && IsDigit(s[i]))
-        ++i, ++digits;
-    if (allowFraction && i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && IsDigit(s[i]))
-            ++i, ++digits;
-    }
-    if (digits == 0)
-        return 0;
-    if (allowFraction && i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        size_t j = i + 1;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
-            ++j;
-        size_t expDigits = 0;
-        while (j < s.size() && IsDigit(s[j]))
-            ++j, ++expDigits;
-        if (expDigits > 0)
-            i = j;
-    }
-    return i;
-}
-
-std::string_view SkipSpace(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && IsSpace(s[i]))
-        ++i;
-    return s.substr(i);
-}
-
 struct LengthSlot {
     const char* attributes;
     double ToolRect::*field;
@@ -91,55 +47,6 @@ std::string AttributesOf(const CXMLTreeNode* node, int len) {
 }
 std::string ContentOf(const CXMLTreeNode* node, int len) {
     return Fetch(node, &CXMLTreeNode::GetContent, len);
-}
-
-std::string FormatLength(double internalValue, int unit) {
-    double value = ToDisplayUnits(internalValue, unit);
-    if (!std::isfinite(value))
-        value = 0;
-    char buf[400];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 6);
-    std::string out = ec == std::errc() ? std::string(buf, end) : std::string("0.000000");
-    out += UnitSuffix(unit);
-    return out;
-}
-
-double ParseDecimal(std::string_view text) {
-    std::string_view s = SkipSpace(text);
-    size_t n = DecimalLength(s, true);
-    if (n == 0)
-        return 0;
-    const char* first = s.data();
-    if (*first == '+')
-        ++first;  // from_chars takes no plus sign
-    double value = 0;
-    auto [ptr, ec] = std::from_chars(first, s.data() + n, value, std::chars_format::general);
-    (void)ptr;
-    if (ec != std::errc() || !std::isfinite(value))
-        return 0;
-    return value;
-}
-
-int ParseInteger(std::string_view text) {
-    std::string_view s = SkipSpace(text);
-    size_t n = DecimalLength(s, false);
-    if (n == 0)
-        return 0;
-    bool negative = s[0] == '-';
-    size_t i = (s[0] == '+' || s[0] == '-') ? 1 : 0;
-    long long value = 0;
-    for (; i < n; ++i) {
-        value = value * 10 + (s[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            break;  // held below
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
 }
 
 int ParseTruth(std::string_view text) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "framework/number_text.h"
 #include "framework/units.h"
 #include "platform/types.h"
 
@@ -23,15 +24,11 @@ std::string NameOf(const CXMLTreeNode* node, int len = kShortText);
 std::string AttributesOf(const CXMLTreeNode* node, int len = kShortText);
 std::string ContentOf(const CXMLTreeNode* node, int len = kShortText);
 
-// A length in the rectangle's own unit followed at once by the unit suffix,
-// with six decimals ("2.000000IN"), whatever the process's locale.
-std::string FormatLength(double internalValue, int unit);
+// Locale-independent number text, shared with the page styles.
+using ::FormatLength;
+using ::ParseDecimal;
+using ::ParseInteger;
 
-// The leading decimal number of a text (after white space: sign, digits,
-// fraction, exponent); 0 when there is none or it is out of range.
-double ParseDecimal(std::string_view text);
-// The leading decimal integer; 0 when there is none; held to the int range.
-int ParseInteger(std::string_view text);
 // "Y", "T", "YES", "TRUE", "1" give 1; "N", "F", "NO", "FALSE", "0" give 0
 // (any case); anything else gives -1.
 int ParseTruth(std::string_view text);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "engine/template_factory.h"
+#include "platform/testing/decimal_comma_locale.h"
 #include "engine/xml_tree.h"
 #include "tools/common/area_xml.h"
 #include "tools/text/text_tool.h"
@@ -318,40 +319,16 @@ TEST(TextXml, LongValuesAreCutNotOverrun) {
 
 TEST(TextXml, LengthsIgnoreTheLocale) {
     // The Designer runs with the user's locale, which may write numbers with
-    // a decimal comma; template files must not change with it. Build a
-    // German locale in a private folder (skipped where that cannot be done).
-    char dir[] = "/tmp/cv-locale-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    const std::string folder = dir;
-    const std::string command =
-        "localedef -i de_DE -f UTF-8 " + folder + "/de_DE.UTF-8 >/dev/null 2>&1";
-    const bool built = std::system(command.c_str()) == 0;
-    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
-    const char* oldPath = std::getenv("LOCPATH");
-    const std::string savedPath = oldPath ? oldPath : "";
-    setenv("LOCPATH", folder.c_str(), 1);
-    const bool german = built && std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
-    if (german) {
-        char probe[32];
-        std::snprintf(probe, sizeof probe, "%.1f", 2.5);
-        EXPECT_STREQ(probe, "2,5");  // the locale is really in force
-
-        CTextTool tool;
-        tool.rect = ToolRect(0.25, 0.5, 2.75, 1.5, UNIT_INCHES);
-        std::unique_ptr<CXMLTreeNode> xml(tool.WriteXML());
-        ASSERT_NE(xml, nullptr);
-        EXPECT_EQ(Content(xml->FindName("Properties")->GetFirstChild()), "0.250000IN");
-        CTextTool back;
-        ASSERT_TRUE(back.ReadXML(xml.get()));
-        EXPECT_EQ(back.rect, tool.rect);
-    }
-    std::setlocale(LC_NUMERIC, saved.c_str());
-    if (oldPath) {
-        setenv("LOCPATH", savedPath.c_str(), 1);
-    } else {
-        unsetenv("LOCPATH");
-    }
-    std::filesystem::remove_all(folder);
-    if (!german)
+    // a decimal comma; template files must not change with it.
+    platform::testing::DecimalCommaLocale german;
+    if (!german.active())
         GTEST_SKIP() << "no way to make a German locale here";
+    CTextTool tool;
+    tool.rect = ToolRect(0.25, 0.5, 2.75, 1.5, UNIT_INCHES);
+    std::unique_ptr<CXMLTreeNode> xml(tool.WriteXML());
+    ASSERT_NE(xml, nullptr);
+    EXPECT_EQ(Content(xml->FindName("Properties")->GetFirstChild()), "0.250000IN");
+    CTextTool back;
+    ASSERT_TRUE(back.ReadXML(xml.get()));
+    EXPECT_EQ(back.rect, tool.rect);
 }
