@@ -29,9 +29,12 @@ endfunction()
 
 # A plug-in module: KIND is pagestyles, tools or plugins; SUFFIX is the file
 # extension with its dot (".pge", ".tol", ".ZPL"). Only symbols marked
-# CV_EXPORT (the C entry points) are visible.
+# CV_EXPORT (the C entry points) are visible. With EXPORTS, a linker version
+# script keeps every other symbol local (the C++ runtime's template
+# instantiations would otherwise leak out), and a test checks that the
+# module exports exactly those names.
 function(cv_add_plugin target)
-  cmake_parse_arguments(P "" "KIND;SUFFIX;OUTPUT_NAME;OUTPUT_DIR" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(P "" "KIND;SUFFIX;OUTPUT_NAME;OUTPUT_DIR" "SOURCES;LIBS;EXPORTS" ${ARGN})
   add_library(${target} MODULE ${P_SOURCES})
   if(NOT P_OUTPUT_NAME)
     set(P_OUTPUT_NAME ${target})
@@ -47,6 +50,18 @@ function(cv_add_plugin target)
     INSTALL_RPATH "$ORIGIN/../..")
   target_link_libraries(${target} PRIVATE ${P_LIBS})
   target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  if(P_EXPORTS)
+    list(JOIN P_EXPORTS ";\n    " symbols)
+    set(map ${CMAKE_CURRENT_BINARY_DIR}/${target}.exports.map)
+    # Written only when its text changes, so a re-configure relinks nothing.
+    file(CONFIGURE OUTPUT ${map}
+      CONTENT "{\n  global:\n    ${symbols};\n  local:\n    *;\n};\n")
+    target_link_options(${target} PRIVATE -Wl,--version-script=${map})
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${map})
+    add_test(NAME ${target}_exports
+      COMMAND ${CMAKE_COMMAND} "-DMODULES=$<TARGET_FILE:${target}>" "-DEXPECTED=${P_EXPORTS}"
+              -P ${PROJECT_SOURCE_DIR}/cmake/CheckExports.cmake)
+  endif()
 endfunction()
 
 # A GoogleTest executable, one per test source file or group. Tests run with
