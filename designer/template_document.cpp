@@ -234,8 +234,16 @@ class CXMLEditorView::ViewWindow : public Window {
 public:
     explicit ViewWindow(CXMLEditorView* view) : view_(view) {}
     ~ViewWindow() override { DestroyWindow(); }
+    // The desk around the page.
+    void OnPaint(DC* dc) override {
+        Rect r;
+        GetClientRect(&r);
+        Brush desk(RGB(128, 128, 128));
+        dc->FillRect(r, &desk);
+    }
     void OnSize(UINT type, int cx, int cy) override {
         (void)type;
+        Invalidate(FALSE);
         if (CTemplatePage* page = view_->GetPage(); page && page->IsWindow()) {
             page->FitToParent(cx, cy);
         }
