@@ -93,23 +93,8 @@ CXMLTreeNode* CStylePage::BuildClipboardTree() {
         CXMLTreeNode* group = NewNode("Group", nullptr, nullptr, root.get());
         if (group == nullptr)
             return nullptr;
-        CTemplateTool* member = first;
-        for (int steps = 0; member != nullptr && steps < toolCount; ++steps) {
-            if (visited.count(member) == 0 && (member->flags & TOOL_SELECTED) &&
-                GetToolIndex(member) >= 0) {
-                visited.insert(member);
-                CXMLTreeNode* subtree = member->WriteXML();
-                if (subtree == nullptr)
-                    return nullptr;
-                if (!group->AddChild(subtree)) {
-                    delete subtree;
-                    return nullptr;
-                }
-            }
-            member = member->GetNextLinked();
-            if (member == first)
-                break;
-        }
+        if (!WriteRing(first, true, visited, group))
+            return nullptr;
     }
     return root.release();
 }

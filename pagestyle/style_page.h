@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/xml_tree.h"
@@ -74,6 +75,13 @@ class CStylePage : public CTemplatePage {
     // Puts the text of a clipboard tree on the clipboard (and deletes the
     // tree).
     void OfferClipboardTree(CXMLTreeNode* tree);
+    // Appends to `group` the Tool subtree of every member of first's link
+    // ring that is on the page and not yet in `written` (and selected, with
+    // selectedOnly), in ring order from `first`; records them in `written`.
+    // At most one step per area, so a damaged ring cannot loop for ever.
+    // False when a subtree cannot be made.
+    bool WriteRing(CTemplateTool* first, bool selectedOnly,
+                   std::unordered_set<CTemplateTool*>& written, CXMLTreeNode* group);
     // Recreates the areas of a ToolList node (each Group one link ring).
     void LoadToolList(CXMLTreeNode* toolList, bool placeWindows);
     // Applies the page properties of a snapshot; true when one changed.

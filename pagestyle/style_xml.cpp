@@ -94,25 +94,32 @@ CXMLTreeNode* CStylePage::WriteXML() {
         CXMLTreeNode* group = NewNode("Group", nullptr, nullptr, toolList);
         if (group == nullptr)
             return nullptr;
-        CTemplateTool* member = first;
-        // At most one step per area: a damaged ring cannot loop for ever.
-        for (int steps = 0; member != nullptr && steps < toolCount; ++steps) {
-            if (written.count(member) == 0 && GetToolIndex(member) >= 0) {
-                written.insert(member);
-                CXMLTreeNode* subtree = member->WriteXML();
-                if (subtree == nullptr)
-                    return nullptr;
-                if (!group->AddChild(subtree)) {
-                    delete subtree;
-                    return nullptr;
-                }
-            }
-            member = member->GetNextLinked();
-            if (member == first)
-                break;
-        }
+        if (!WriteRing(first, false, written, group))
+            return nullptr;
     }
     return guard.Release();
+}
+
+bool CStylePage::WriteRing(CTemplateTool* first, bool selectedOnly,
+                           std::unordered_set<CTemplateTool*>& written, CXMLTreeNode* group) {
+    CTemplateTool* member = first;
+    for (int steps = 0; member != nullptr && steps < toolCount; ++steps) {
+        const bool wanted = !selectedOnly || (member->flags & TOOL_SELECTED);
+        if (wanted && written.count(member) == 0 && GetToolIndex(member) >= 0) {
+            written.insert(member);
+            CXMLTreeNode* subtree = member->WriteXML();
+            if (subtree == nullptr)
+                return false;
+            if (!group->AddChild(subtree)) {
+                delete subtree;
+                return false;
+            }
+        }
+        member = member->GetNextLinked();
+        if (member == first)
+            break;
+    }
+    return true;
 }
 
 // ---- reading ---------------------------------------------------------------------------
