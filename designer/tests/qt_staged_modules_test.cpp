@@ -113,3 +113,23 @@ TEST_F(StagedDesigner, CopyInOneWindowPastesInAnother) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StagedDesigner, SampleTemplatesOpenAndWriteBackUnchanged) {
+    std::string root = std::string(CV_SOURCE_DIR) + "/share/corvantis/templates";
+    int count = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (entry.path().extension() != ".xml") continue;
+        SCOPED_TRACE(entry.path().string());
+        ++count;
+        CChildFrame* child = app_->OpenTemplateFile(entry.path().string());
+        ASSERT_NE(child, nullptr);
+        EXPECT_GT(child->GetView()->GetPage()->GetToolCount(), 0);
+        EXPECT_EQ(child->GetDocument()->TemplateText(), ReadAll(entry.path().string()));
+    }
+    EXPECT_GE(count, 3);
+    EXPECT_TRUE(ui_.boxes.empty());
+}
+
+}  // namespace
