@@ -3,6 +3,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include <csignal>
 
 #include <QKeyEvent>
@@ -499,6 +501,34 @@ TEST_F(DesignerTemplates, AboutAndHelp) {
               ui_.dialogTexts.end());
     EXPECT_NE(std::find(ui_.dialogTexts.begin(), ui_.dialogTexts.end(), "Version 2.0.0.609"),
               ui_.dialogTexts.end());
+}
+
+TEST_F(DesignerStartup, StartTemplateFallsBackToTheFirstRecent) {
+    // Option values end at the next "-", so these paths have none.
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("designerstart" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::string given = (dir / "given.xml").string();
+    std::string recent = (dir / "recent.xml").string();
+    std::string missing = (dir / "missing.xml").string();
+    { std::ofstream(given) << "x"; }
+    { std::ofstream(recent) << "x"; }
+    struct Case {
+        std::string option, mru, expected;
+    } cases[] = {{given, recent, given},
+                 {missing, recent, recent},
+                 {"", recent, recent},
+                 {missing, missing, ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.option + " / " + c.mru);
+        ASSERT_TRUE(user_settings::WriteString("MRU_Template_1", c.mru));
+        std::vector<std::string> args;
+        if (!c.option.empty()) args.push_back("-T" + c.option);
+        ASSERT_TRUE(Start(args));
+        EXPECT_EQ(frame()->GetStartSelection(), c.expected);
+        app_.reset();
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(DesignerStartup, HelpFileTooLongIsRefusedClearly) {
