@@ -25,7 +25,9 @@
 #include "designer/strings.h"
 #include "designer/template_document.h"
 #include "framework/template_page.h"
+#include "designer/window_host_widget.h"
 #include "platform/files.h"
+#include "platform/message_box.h"
 #include "platform/registry.h"
 
 using namespace platform;
@@ -82,6 +84,7 @@ CMainFrame::CMainFrame(CDesignerApp* app) : app_(app) {
 
 CMainFrame::~CMainFrame() {
     OnDestroyFrame();
+    if (defaultHost_ && platform::GetDefaultHost() == defaultHost_) platform::SetDefaultHost(nullptr);
     // The MDI area reports activations while it is being taken down.
     if (mdi_) disconnect(mdi_, nullptr, this, nullptr);
     for (CChildFrame* child : GetChildren()) child->GetView()->SetPage(nullptr);
@@ -387,6 +390,9 @@ bool CMainFrame::Create() {
         UpdateCommandUI();
     });
     CreateMenus();
+    defaultHost_ = new CWindowHostWidget(this);
+    defaultHost_->hide();
+    platform::SetDefaultHost(defaultHost_);
     // 2. Placement.
     RestorePlacement();
     // 3. Recent templates.
@@ -659,10 +665,16 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
-void CMainFrame::dropEvent(QDropEvent* event) {
-    if (!app_) return;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) app_->OpenTemplateFile(url.toLocalFile().toStdString());
+int CMainFrame::OpenDroppedFiles(const QMimeData* data) {
+    int opened = 0;
+    if (!app_ || !data) return 0;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && app_->OpenTemplateFile(url.toLocalFile().toStdString())) ++opened;
     }
+    return opened;
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    OpenDroppedFiles(event->mimeData());
     event->acceptProposedAction();
 }

@@ -13,12 +13,14 @@ class CAreaToolBar;
 class CChildFrame;
 class CDesignerApp;
 class CTemplatePage;
+class CWindowHostWidget;
 class CXMLEditorView;
 class QAction;
 class QDockWidget;
 class QLabel;
 class QMdiArea;
 class QMenu;
+class QMimeData;
 class QToolBar;
 
 class CMainFrame : public QMainWindow {
@@ -67,6 +69,8 @@ public:
     // Close All: closes the template windows until none is left or one
     // stays open (the user cancelled its save prompt). True when all closed.
     bool CloseAllChildren();
+    // Files dropped on the frame open as templates; returns how many opened.
+    int OpenDroppedFiles(const QMimeData* data);
     // Frame destruction: tells the caller, saves the settings. Runs once.
     void OnDestroyFrame();
 
@@ -95,6 +99,8 @@ private:
     QDockWidget* templateViewBar_ = nullptr;
     QDockWidget* dirTreeBar_ = nullptr;
     CAreaToolBar* palette_ = nullptr;
+    // Shows message boxes of plug-ins that name no owner window.
+    CWindowHostWidget* defaultHost_ = nullptr;
     QToolBar* mainToolBar_ = nullptr;
     QToolBar* arrangeToolBar_ = nullptr;
     QMenu* recentMenu_ = nullptr;

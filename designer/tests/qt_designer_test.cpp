@@ -9,6 +9,8 @@
 
 #include <QKeyEvent>
 #include <QMdiArea>
+#include <QMimeData>
+#include <QUrl>
 #include <fstream>
 #include <sstream>
 
@@ -529,6 +531,30 @@ TEST_F(DesignerStartup, StartTemplateFallsBackToTheFirstRecent) {
         app_.reset();
     }
     std::filesystem::remove_all(dir);
+}
+
+TEST_F(DesignerTemplates, DroppedFilesOpenAsTemplatesAndOwnerlessBoxesShow) {
+    NewTemplate();
+    DropTool(frame(), 1, {40, 40});
+    std::string path = TemplatePath("dropped.xml");
+    ui_.saveAnswers.push_back(path);
+    ASSERT_TRUE(frame()->GetActiveChild()->GetDocument()->DoSave("", TRUE));
+    frame()->OnCommand(ID_FILE_CLOSE);
+    QApplication::processEvents();
+    ASSERT_TRUE(frame()->GetChildren().empty());
+
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    EXPECT_EQ(frame()->OpenDroppedFiles(&mime), 1);
+    ASSERT_EQ(frame()->GetChildren().size(), 1u);
+    EXPECT_EQ(frame()->GetActiveChild()->GetDocument()->GetPathName(), path);
+    EXPECT_EQ(ActivePage(frame())->GetToolCount(), 1);
+
+    // A plug-in's message box without an owner window still reaches the user.
+    ui_.answers.push_back(platform::IDNO);
+    EXPECT_EQ(platform::MessageBox(nullptr, "Question?", "", platform::MB_YESNO), platform::IDNO);
+    ASSERT_FALSE(ui_.boxes.empty());
+    EXPECT_EQ(ui_.boxes.back().text, "Question?");
 }
 
 TEST_F(DesignerStartup, HelpFileTooLongIsRefusedClearly) {
