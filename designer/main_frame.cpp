@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -160,6 +161,28 @@ void CMainFrame::CreateMenus() {
     AddCommand(window, ID_WINDOW_TILE, "&Tile");
     AddCommand(window, ID_WINDOW_ARRANGE, "&Arrange Icons");
     AddCommand(window, ID_WINDOW_CLOSE_ALL, "Close Al&l");
+    // The open template windows, listed under the commands.
+    QAction* listStart = window->addSeparator();
+    connect(window, &QMenu::aboutToShow, this, [this, window, listStart] {
+        bool after = false;
+        for (QAction* a : window->actions()) {
+            if (after) window->removeAction(a), a->deleteLater();
+            if (a == listStart) after = true;
+        }
+        std::vector<CChildFrame*> children = GetChildren();
+        listStart->setVisible(!children.empty());
+        int n = 0;
+        for (CChildFrame* child : children) {
+            QString text = QString("&%1 %2").arg(++n).arg(child->windowTitle());
+            QAction* a = window->addAction(text);
+            a->setCheckable(true);
+            a->setChecked(child == GetActiveChild());
+            QPointer<CChildFrame> target(child);
+            connect(a, &QAction::triggered, this, [this, target] {
+                if (target) ActivateChild(target);
+            });
+        }
+    });
 
     QMenu* help = menuBar()->addMenu("&Help");
     AddCommand(help, ID_HELP_CONTENTS, "Template Designer Help", "F1");
