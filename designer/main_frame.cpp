@@ -1,6 +1,7 @@
 #include "designer/main_frame.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QDragEnterEvent>
@@ -9,7 +10,9 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QGuiApplication>
 #include <QMimeData>
+#include <QScreen>
 #include <QPointer>
 #include <QStatusBar>
 #include <QTimer>
@@ -291,9 +294,19 @@ void CMainFrame::RestorePlacement() {
         return;
     }
     WindowPlacement p = PlacementToRestore(*placement);
-    int w = std::max(320, p.right - p.left);
-    int h = std::max(240, p.bottom - p.top);
-    setGeometry(p.left, p.top, w, h);
+    int w = std::clamp(p.right - p.left, 320, 16384);
+    int h = std::clamp(p.bottom - p.top, 240, 16384);
+    QRect wanted(p.left, p.top, w, h);
+    // A placement saved on a screen that is gone would hide the frame.
+    bool onScreen = false;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        if (screen->availableGeometry().intersects(wanted)) onScreen = true;
+    }
+    if (onScreen) {
+        setGeometry(wanted);
+    } else {
+        resize(w, h);
+    }
     if (p.showCmd == kShowMaximized) {
         showMaximized();
     } else {
@@ -352,8 +365,8 @@ void CMainFrame::RestoreDockLayout() {
                 Qt::DockWidgetArea area = dockWidgetArea(dock);
                 bool horizontal = area == Qt::TopDockWidgetArea || area == Qt::BottomDockWidgetArea;
                 const auto& pair = horizontal ? sizes->horizontal : sizes->vertical;
-                resizeDocks({dock}, {horizontal ? pair[1] : pair[0]},
-                            horizontal ? Qt::Vertical : Qt::Horizontal);
+                int extent = std::clamp(horizontal ? pair[1] : pair[0], 40, 4000);
+                resizeDocks({dock}, {extent}, horizontal ? Qt::Vertical : Qt::Horizontal);
             }
         }
     }

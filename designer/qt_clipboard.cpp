@@ -10,6 +10,7 @@
 using namespace platform;
 
 namespace {
+constexpr qsizetype kMaxOffer = 64 * 1024 * 1024;
 constexpr const char* kPrefix = "application/x-corvantis-";
 // Marks data this process put on the desktop's clipboard.
 constexpr const char* kOwnerMarker = "application/x-corvantis-owner";
@@ -80,6 +81,9 @@ DataSource QtClipboardBackend::FromMimeData(const QMimeData* mime) {
             source.SetText(CF_TEXT, mime->text().toStdString());
         } else {
             QByteArray data = mime->data(type);
+            // Template data is small; a giant offer from elsewhere is not
+            // copied into the process a second time.
+            if (data.size() > kMaxOffer) continue;
             source.SetData(format, data.constData(), static_cast<std::size_t>(data.size()));
         }
     }
