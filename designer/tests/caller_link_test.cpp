@@ -14,7 +14,7 @@ std::string Drain(int fd) {
     return all;
 }
 
-TEST(CallerLink, WritesEventsAsLinesToTheDescriptor) {
+TEST(DesignerCallerLink, WritesEventsAsLinesToTheDescriptor) {
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
     auto link = MakeCallerLink(static_cast<std::uint32_t>(fds[1]));
@@ -27,14 +27,14 @@ TEST(CallerLink, WritesEventsAsLinesToTheDescriptor) {
     ::close(fds[0]);
 }
 
-TEST(CallerLink, LongAndMultiLinePathsAreCut) {
+TEST(DesignerCallerLink, LongAndMultiLinePathsAreCut) {
     RecordingCallerLink link;
     link.FrameClosing(1, std::string(300, 'x') + "\nFAILED");
     ASSERT_EQ(link.events.size(), 1u);
     EXPECT_EQ(link.events[0], "CLOSING 1 " + std::string(260, 'x'));
 }
 
-TEST(CallerLink, ClosedOrMissingDescriptor) {
+TEST(DesignerCallerLink, ClosedOrMissingDescriptor) {
     EXPECT_FALSE(MakeCallerLink(0));
     EXPECT_FALSE(MakeCallerLink(999));  // not open
     int fds[2];

@@ -12,7 +12,7 @@ struct Case {
     bool full;
 };
 
-TEST(CommandLine, OptionsTable) {
+TEST(DesignerCommandLine, OptionsTable) {
     const Case cases[] = {
         // The space that ends -C's value does not hinder the number.
         {"designer -C1234 -Tc:\\t\\a.xml", 1234, "c:\\t\\a.xml", "", false},
@@ -44,7 +44,7 @@ TEST(CommandLine, OptionsTable) {
     }
 }
 
-TEST(CommandLine, FileArgumentsExcludeOptionValues) {
+TEST(DesignerCommandLine, FileArgumentsExcludeOptionValues) {
     std::vector<std::string> args = {"-T", "/lib/a.xml", "b.xml", "-A", "/tmp/c.xml"};
     // "-T /lib/a.xml b.xml " is the value of -T; only the file after -A opens.
     DesignerCommandLine parsed = ParseDesignerCommandLine(JoinArguments(args));

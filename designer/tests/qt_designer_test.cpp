@@ -145,7 +145,7 @@ TEST_F(DesignerStartup, SettingsWrittenAtExitAreReadAtNextStart) {
     EXPECT_TRUE(frame()->GetAction(ID_TOOLS_SHOW_ORDER)->isChecked());
 }
 
-TEST(NewTemplateDialog, Preselection) {
+TEST(DesignerNewTemplateDialog, Preselection) {
     const std::vector<std::string> papers = {"A4", "Letter", "Legal"};
     EXPECT_EQ(CNewTemplateDlg::PreselectIndex(papers, "Legal"), 2);
     EXPECT_EQ(CNewTemplateDlg::PreselectIndex(papers, "Tabloid"), 1);  // "Letter"

@@ -20,7 +20,7 @@ std::string ReadAll(const std::string& path) {
     return s.str();
 }
 
-class StagedDesigner : public DesignerTest {
+class DesignerStaged : public DesignerTest {
 protected:
     void SetUp() override {
         DesignerTest::SetUp();
@@ -59,7 +59,7 @@ protected:
     int image_ = -1;
 };
 
-TEST_F(StagedDesigner, NewPlaceLinkSaveCloseOpenIsByteForByte) {
+TEST_F(DesignerStaged, NewPlaceLinkSaveCloseOpenIsByteForByte) {
     CChildFrame* child = NewTemplate("Letter");
     ASSERT_NE(child, nullptr);
     CTemplatePage* page = child->GetView()->GetPage();
@@ -97,7 +97,7 @@ TEST_F(StagedDesigner, NewPlaceLinkSaveCloseOpenIsByteForByte) {
     EXPECT_EQ(ReadAll(path), saved);
 }
 
-TEST_F(StagedDesigner, CopyInOneWindowPastesInAnother) {
+TEST_F(DesignerStaged, CopyInOneWindowPastesInAnother) {
     NewTemplate("Letter");
     ASSERT_TRUE(Drop(text_, {80, 80}));
     EXPECT_FALSE(frame()->IsCommandEnabled(ID_EDIT_PASTE) && false);
@@ -116,7 +116,7 @@ TEST_F(StagedDesigner, CopyInOneWindowPastesInAnother) {
 
 namespace {
 
-TEST_F(StagedDesigner, SampleTemplatesOpenAndWriteBackUnchanged) {
+TEST_F(DesignerStaged, SampleTemplatesOpenAndWriteBackUnchanged) {
     std::string root = std::string(CV_SOURCE_DIR) + "/share/corvantis/templates";
     int count = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {

@@ -44,7 +44,7 @@ void Mouse(QWidget* w, QEvent::Type type, QPoint at, ulong time) {
     QApplication::sendEvent(w, &e);
 }
 
-TEST(WindowHostWidget, ForwardsInputPaintsAndDrainsPostedMessages) {
+TEST(DesignerWindowHost, ForwardsInputPaintsAndDrainsPostedMessages) {
     CWindowHostWidget host;
     host.resize(200, 100);
     host.show();
@@ -74,7 +74,7 @@ TEST(WindowHostWidget, ForwardsInputPaintsAndDrainsPostedMessages) {
     EXPECT_NE(shown.pixelColor(5, 5), QColor(255, 0, 0));
 }
 
-TEST(WindowHostWidget, MenusAndCursorsBecomeQtOnes) {
+TEST(DesignerWindowHost, MenusAndCursorsBecomeQtOnes) {
     Menu menu;
     menu.AppendMenu(MF_STRING, 5001, "&Properties...");
     menu.AppendMenu(MF_SEPARATOR);
@@ -98,7 +98,7 @@ TEST(WindowHostWidget, MenusAndCursorsBecomeQtOnes) {
     EXPECT_EQ(VirtualKeyOfQtKey(Qt::Key_F1), UINT{VK_F1});
 }
 
-TEST(QtClipboard, TemplateDataTravelsAsItsMimeType) {
+TEST(DesignerClipboard, TemplateDataTravelsAsItsMimeType) {
     QtClipboardBackend::Install();
     UINT format = RegisterClipboardFormat("CBTemplateFormat");
     EXPECT_EQ(QtClipboardBackend::MimeTypeOf(format), "application/x-corvantis-cbtemplateformat");

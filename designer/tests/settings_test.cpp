@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(Settings, PlacementLayoutAndMinimisedRestore) {
+TEST(DesignerSettings, PlacementLayoutAndMinimisedRestore) {
     WindowPlacement p;
     p.flags = 2;
     p.showCmd = kShowMinimized;
@@ -44,7 +44,7 @@ TEST(Settings, PlacementLayoutAndMinimisedRestore) {
     EXPECT_FALSE(DecodePlacement(bytes));
 }
 
-TEST(Settings, GridDimLayout) {
+TEST(DesignerSettings, GridDimLayout) {
     PaperSize grid(0.25, 0.125, UNIT_INCHES);
     std::vector<BYTE> bytes = EncodeGridDim(grid);
     ASSERT_EQ(bytes.size(), 24u);
@@ -61,7 +61,7 @@ TEST(Settings, GridDimLayout) {
     EXPECT_FALSE(DecodeGridDim(std::vector<BYTE>(16)));
 }
 
-TEST(Settings, EditingSettingsRoundTripThroughUserHive) {
+TEST(DesignerSettings, EditingSettingsRoundTripThroughUserHive) {
     platform::TempHives hives;
     CPageStyleManager defaults;
     std::string printer;
@@ -96,7 +96,7 @@ TEST(Settings, EditingSettingsRoundTripThroughUserHive) {
     EXPECT_EQ(printer, "Office printer");
 }
 
-TEST(Settings, RecentTemplates) {
+TEST(DesignerSettings, RecentTemplates) {
     platform::TempHives hives;
     std::array<std::string, kRecentCount> recent;
     for (const char* p : {"/a.xml", "/b.xml", "/c.xml", "/a.xml"}) AddRecentTemplate(recent, p);
