@@ -21,22 +21,26 @@ CAreaToolButton::CAreaToolButton(CAreaToolBar* bar, int toolIndex)
 }
 
 void CAreaToolButton::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return QToolButton::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return QToolButton::mousePressEvent(event);
     bar_->PressButton(toolIndex_);
 }
 
 void CAreaToolButton::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return QToolButton::mouseDoubleClickEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return QToolButton::mouseDoubleClickEvent(event);
     bar_->DoubleClickButton(toolIndex_);
 }
 
 void CAreaToolButton::mouseMoveEvent(QMouseEvent* event) {
-    if (!(event->buttons() & Qt::LeftButton)) return QToolButton::mouseMoveEvent(event);
+    if (!(event->buttons() & Qt::LeftButton))
+        return QToolButton::mouseMoveEvent(event);
     setCursor(bar_->DragCursorAt(toolIndex_, event->globalPosition().toPoint()));
 }
 
 void CAreaToolButton::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return QToolButton::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return QToolButton::mouseReleaseEvent(event);
     unsetCursor();
     bar_->DropAt(toolIndex_, event->globalPosition().toPoint(),
                  event->modifiers() & Qt::ControlModifier);
@@ -51,18 +55,21 @@ CAreaToolBar::CAreaToolBar(CMainFrame* frame, CToolManager* tools)
 }
 
 CAreaToolBar::~CAreaToolBar() {
-    for (CTemplateTool* tool : objects_) tools_->DestroyTool(tool);
+    for (CTemplateTool* tool : objects_)
+        tools_->DestroyTool(tool);
 }
 
 bool CAreaToolBar::Build() {
-    if (!tools_ || tools_->GetToolTypeCount() <= 0) return false;
+    if (!tools_ || tools_->GetToolTypeCount() <= 0)
+        return false;
     group_ = new QButtonGroup(this);
     group_->setExclusive(true);
-    for (int i = 0; i < tools_->GetToolTypeCount() && i <= int(ID_AREA_TOOL_LAST - ID_AREA_TOOL_FIRST);
-         ++i) {
+    for (int i = 0;
+         i < tools_->GetToolTypeCount() && i <= int(ID_AREA_TOOL_LAST - ID_AREA_TOOL_FIRST); ++i) {
         CTemplateTool* tool = tools_->CreateTool(i);
         // A tool whose area cannot be made gets no button.
-        if (!tool) continue;
+        if (!tool)
+            continue;
         objects_.push_back(tool);
         std::string name;
         tools_->GetToolTypeName(i, name);
@@ -81,39 +88,46 @@ bool CAreaToolBar::Build() {
         addWidget(button);
         buttons_.push_back(button);
     }
-    if (buttons_.empty()) return false;
+    if (buttons_.empty())
+        return false;
     buttons_.front()->setChecked(true);
     return true;
 }
 
 CAreaToolButton* CAreaToolBar::ButtonOf(int toolIndex) const {
     for (CAreaToolButton* b : buttons_) {
-        if (b->toolIndex() == toolIndex) return b;
+        if (b->toolIndex() == toolIndex)
+            return b;
     }
     return nullptr;
 }
 
 int CAreaToolBar::ArmedTool() const {
     for (CAreaToolButton* b : buttons_) {
-        if (b->isChecked()) return b->toolIndex();
+        if (b->isChecked())
+            return b->toolIndex();
     }
     return -1;
 }
 
 int CAreaToolBar::TakeArmedTool(int* out) {
-    if (out) *out = 0;
+    if (out)
+        *out = 0;
     int armed = ArmedTool();
-    if (!locked_ && !buttons_.empty()) buttons_.front()->setChecked(true);
+    if (!locked_ && !buttons_.empty())
+        buttons_.front()->setChecked(true);
     return armed;
 }
 
 void CAreaToolBar::PressButton(int toolIndex) {
-    if (CAreaToolButton* b = ButtonOf(toolIndex)) b->setChecked(true);
+    if (CAreaToolButton* b = ButtonOf(toolIndex))
+        b->setChecked(true);
     locked_ = 0;
 }
 
 void CAreaToolBar::DoubleClickButton(int toolIndex) {
-    if (CAreaToolButton* b = ButtonOf(toolIndex)) b->setChecked(true);
+    if (CAreaToolButton* b = ButtonOf(toolIndex))
+        b->setChecked(true);
     locked_ = 1;
 }
 
@@ -121,16 +135,20 @@ namespace {
 // The active page and the point in its client pixels, when `global` is over it.
 CTemplatePage* PageAt(CMainFrame* frame, const QPoint& global, Point* pagePoint) {
     CXMLEditorView* view = frame ? frame->GetActiveView() : nullptr;
-    if (!view || !view->isVisible()) return nullptr;
+    if (!view || !view->isVisible())
+        return nullptr;
     QPoint local = view->mapFromGlobal(global);
-    if (!view->rect().contains(local)) return nullptr;
+    if (!view->rect().contains(local))
+        return nullptr;
     CTemplatePage* page = view->GetPage();
-    if (!page || !page->IsWindow()) return nullptr;
+    if (!page || !page->IsWindow())
+        return nullptr;
     Rect r;
     page->GetWindowRect(&r);  // screen pixels of the view's host
     Point origin = view->GetScreenOrigin();
     Point p(local.x() + origin.x, local.y() + origin.y);
-    if (!r.PtInRect(p)) return nullptr;
+    if (!r.PtInRect(p))
+        return nullptr;
     page->ScreenToClient(&p);
     *pagePoint = p;
     return page;
@@ -160,12 +178,14 @@ bool CAreaToolBar::DropAt(int toolIndex, const QPoint& global, bool ctrl) {
     int before = -1;
     // Ctrl locks before the placement, so that the dragged tool (not the
     // resting one) stays armed for the next areas.
-    if (ctrl) locked_ = 1;
+    if (ctrl)
+        locked_ = 1;
     if (CTemplatePage* page = PageAt(frame_, global, &at)) {
         before = page->GetToolCount();
         page->PlaceToolAt(at, ctrl ? UINT{MK_CONTROL} : UINT{0});
         placed = page->GetToolCount() > before;
-        if (CXMLEditorView* view = frame_->GetActiveView()) view->RepaintPage();
+        if (CXMLEditorView* view = frame_->GetActiveView())
+            view->RepaintPage();
     }
     return placed;
 }

@@ -19,24 +19,24 @@ class QButtonGroup;
 
 class CAreaToolButton : public QToolButton {
     Q_OBJECT
-public:
+  public:
     CAreaToolButton(class CAreaToolBar* bar, int toolIndex);
     int toolIndex() const { return toolIndex_; }
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     CAreaToolBar* bar_;
     int toolIndex_;
 };
 
 class CAreaToolBar : public QToolBar {
     Q_OBJECT
-public:
+  public:
     CAreaToolBar(CMainFrame* frame, CToolManager* tools);
     ~CAreaToolBar() override;
 
@@ -62,7 +62,7 @@ public:
     // active page; Ctrl locks the tool. True when an area was placed.
     bool DropAt(int toolIndex, const QPoint& global, bool ctrl);
 
-private:
+  private:
     CMainFrame* frame_;
     CToolManager* tools_;
     QButtonGroup* group_ = nullptr;

@@ -19,7 +19,7 @@
 #include <vector>
 
 class CallerLink {
-public:
+  public:
     virtual ~CallerLink() = default;
     // The main frame was created (the window message 1124 of the caller).
     virtual void FrameCreated(std::uint64_t frame) = 0;
@@ -34,21 +34,21 @@ public:
 
 // Writes the events as lines to a file descriptor (not closed by the link).
 class FdCallerLink : public CallerLink {
-public:
+  public:
     explicit FdCallerLink(int fd) : fd_(fd) {}
     void FrameCreated(std::uint64_t frame) override;
     void StartupFailed() override;
     void FrameClosing(std::uint64_t frame, const std::string& recent) override;
     void BringCallerToFront() override;
 
-private:
+  private:
     void WriteLine(const std::string& line);
     int fd_;
 };
 
 // Records the events (tests, and a Designer without a caller keeps none).
 class RecordingCallerLink : public CallerLink {
-public:
+  public:
     void FrameCreated(std::uint64_t frame) override;
     void StartupFailed() override;
     void FrameClosing(std::uint64_t frame, const std::string& recent) override;

@@ -138,8 +138,10 @@ QIcon CommandIcon(unsigned id) {
             break;
         case ID_TOOLS_GRID:
             p.setPen(QColor(90, 90, 90));
-            for (int i = 1; i < kW; i += 4) p.drawLine(i, 0, i, kH - 1);
-            for (int j = 1; j < kH; j += 4) p.drawLine(0, j, kW - 1, j);
+            for (int i = 1; i < kW; i += 4)
+                p.drawLine(i, 0, i, kH - 1);
+            for (int j = 1; j < kH; j += 4)
+                p.drawLine(0, j, kW - 1, j);
             break;
         case ID_TOOLS_MARGINS:
             Page(p, 1, 0, 13, 14);

@@ -7,7 +7,8 @@ namespace {
 // Leading decimal digits after optional blanks, as a classic atoi reads them.
 DWORD ParseNumber(std::string_view value, bool* ok) {
     std::size_t i = 0;
-    while (i < value.size() && (value[i] == ' ' || value[i] == '\t')) ++i;
+    while (i < value.size() && (value[i] == ' ' || value[i] == '\t'))
+        ++i;
     DWORD n = 0;
     bool any = false;
     for (; i < value.size() && std::isdigit(static_cast<unsigned char>(value[i])); ++i) {
@@ -26,7 +27,8 @@ DesignerCommandLine ParseDesignerCommandLine(std::string_view line) {
     while (pos != std::string_view::npos) {
         // `pos` is at a "-"; the letter follows.
         std::size_t letterAt = pos + 1;
-        if (letterAt >= line.size()) break;
+        if (letterAt >= line.size())
+            break;
         char letter = line[letterAt];
         std::size_t valueBegin = letterAt + 1;
         std::size_t next = line.find('-', valueBegin);
@@ -36,7 +38,8 @@ DesignerCommandLine ParseDesignerCommandLine(std::string_view line) {
             case 'C':
             case 'T':
             case 'H': {
-                if (value.empty()) return result;
+                if (value.empty())
+                    return result;
                 result.optionSpans.push_back({pos, valueEnd});
                 if (letter == 'C') {
                     bool ok = false;
@@ -66,7 +69,8 @@ DesignerCommandLine ParseDesignerCommandLine(std::string_view line) {
 std::string JoinArguments(const std::vector<std::string>& args) {
     std::string line;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (i) line += ' ';
+        if (i)
+            line += ' ';
         line += args[i];
     }
     return line;
@@ -79,12 +83,15 @@ std::vector<std::string> FileArguments(const std::vector<std::string>& args,
     for (const std::string& arg : args) {
         std::size_t begin = offset;
         offset += arg.size() + 1;
-        if (arg.empty() || arg[0] == '-') continue;
+        if (arg.empty() || arg[0] == '-')
+            continue;
         bool covered = false;
         for (const auto& span : parsed.optionSpans) {
-            if (begin >= span.begin && begin < span.end) covered = true;
+            if (begin >= span.begin && begin < span.end)
+                covered = true;
         }
-        if (!covered) files.push_back(arg);
+        if (!covered)
+            files.push_back(arg);
     }
     return files;
 }

@@ -10,10 +10,10 @@
 #include "platform/types.h"
 
 struct DesignerCommandLine {
-    DWORD callerHandle = 0;      // -C: where caller events go (0: no caller)
-    bool hasCaller = false;      // -C given with a number
-    std::string startTemplate;   // -T: template to select at start-up
-    std::string helpFile;        // -H: help file for the help command
+    DWORD callerHandle = 0;        // -C: where caller events go (0: no caller)
+    bool hasCaller = false;        // -C given with a number
+    std::string startTemplate;     // -T: template to select at start-up
+    std::string helpFile;          // -H: help file for the help command
     bool fullInformation = false;  // -A
 
     // Character ranges of the line covered by option letters and values

@@ -28,16 +28,19 @@ int g_untitled = 0;
 }  // namespace
 
 int DesignerPendingTool(int* out) {
-    if (out) *out = 0;
+    if (out)
+        *out = 0;
     CMainFrame* frame = g_app ? g_app->GetMainFrame() : nullptr;
-    if (!frame || !frame->GetAreaToolBar()) return -1;
+    if (!frame || !frame->GetAreaToolBar())
+        return -1;
     return frame->GetAreaToolBar()->TakeArmedTool(out);
 }
 
 void DesignerChanged() {
     CMainFrame* frame = g_app ? g_app->GetMainFrame() : nullptr;
     CChildFrame* child = frame ? frame->GetActiveChild() : nullptr;
-    if (child) child->GetDocument()->SetModifiedFlag(true);
+    if (child)
+        child->GetDocument()->SetModifiedFlag(true);
 }
 
 BOOL DesignerMargins(CTemplatePage* page) {
@@ -45,25 +48,32 @@ BOOL DesignerMargins(CTemplatePage* page) {
     return page ? TRUE : FALSE;
 }
 
-CDesignerApp::CDesignerApp() { g_app = this; }
+CDesignerApp::CDesignerApp() {
+    g_app = this;
+}
 
 CDesignerApp::~CDesignerApp() {
     ExitInstance();
-    if (g_app == this) g_app = nullptr;
+    if (g_app == this)
+        g_app = nullptr;
 }
 
-CDesignerApp* CDesignerApp::Get() { return g_app; }
+CDesignerApp* CDesignerApp::Get() {
+    return g_app;
+}
 
 bool CDesignerApp::InitInstance(const std::vector<std::string>& args) {
     // Options.
     std::string line = JoinArguments(args);
     DesignerCommandLine parsed;
-    if (line.find('-') != std::string::npos) parsed = ParseDesignerCommandLine(line);
+    if (line.find('-') != std::string::npos)
+        parsed = ParseDesignerCommandLine(line);
     callerHandle_ = parsed.callerHandle;
     startTemplate = parsed.startTemplate;
     helpFileOption = parsed.helpFile;
     manager_.toolManager.fullInformation = parsed.fullInformation ? 1 : 0;
-    if (callerHandle_ != 0 && !callerLink_) callerLink_ = MakeCallerLink(callerHandle_);
+    if (callerHandle_ != 0 && !callerLink_)
+        callerLink_ = MakeCallerLink(callerHandle_);
 
     // Plug-ins.
     manager_.registryKey = kDesignerKey;
@@ -79,7 +89,8 @@ bool CDesignerApp::InitInstance(const std::vector<std::string>& args) {
     if (failure) {
         DesignerUi::Get()->MessageBox(nullptr, LoadDesignerString(failure),
                                       MB_OK | MB_ICONEXCLAMATION);
-        if (callerLink_) callerLink_->StartupFailed();
+        if (callerLink_)
+            callerLink_->StartupFailed();
         return false;
     }
 
@@ -98,7 +109,8 @@ bool CDesignerApp::InitInstance(const std::vector<std::string>& args) {
     if (files.empty()) {
         OnFileNew();
     } else {
-        for (const std::string& file : files) OpenTemplateFile(file);
+        for (const std::string& file : files)
+            OpenTemplateFile(file);
     }
 
     // The help file: a path longer than the buffer is refused, not cut.
@@ -123,16 +135,19 @@ void CDesignerApp::ExitInstance() {
 }
 
 CChildFrame* CDesignerApp::OnFileNew() {
-    if (!mainFrame_) return nullptr;
+    if (!mainFrame_)
+        return nullptr;
     int style = -1;
     std::string paper;
     CChildFrame* child = nullptr;
     {
         CNewTemplateDlg dlg(&manager_, mainFrame_.get());
-        if (DesignerUi::Get()->RunDialog(&dlg) != QDialog::Accepted) return nullptr;
+        if (DesignerUi::Get()->RunDialog(&dlg) != QDialog::Accepted)
+            return nullptr;
         style = dlg.GetSelectedIndex();
         paper = dlg.GetSelectedName();
-        if (style < 0) return nullptr;
+        if (style < 0)
+            return nullptr;
 
         CChildFrame* before = mainFrame_->GetActiveChild();
         bool maximize = !before || before->isMaximized();
@@ -141,13 +156,15 @@ CChildFrame* CDesignerApp::OnFileNew() {
         CXMLEditorView* view = child->GetView();
         CTemplatePage* page = manager_.CreatePageObject(style);
         if (!view || !page) {
-            if (page) manager_.DestroyPageObject(page);
+            if (page)
+                manager_.DestroyPageObject(page);
             child->GetDocument()->SetModifiedFlag(false);
             child->CloseFrame();
             return nullptr;
         }
         view->SetPage(page);
-        if (CTemplatePage* preview = dlg.GetPreviewPage()) page->CopyPageSettings(preview);
+        if (CTemplatePage* preview = dlg.GetPreviewPage())
+            page->CopyPageSettings(preview);
         if (!page->CreatePage(DesignerPendingTool, DesignerChanged, DesignerMargins,
                               view->GetViewWindow())) {
             child->GetDocument()->SetModifiedFlag(false);
@@ -162,13 +179,15 @@ CChildFrame* CDesignerApp::OnFileNew() {
         mainFrame_->UpdateStatusPanes(page);
     }
     // The choice is remembered only once the Designer's key exists.
-    if (user_settings::KeyExists()) user_settings::WriteString("LastNewPageStyle", paper);
+    if (user_settings::KeyExists())
+        user_settings::WriteString("LastNewPageStyle", paper);
     child->GetDocument()->SetModifiedFlag(false);
     return child;
 }
 
 CChildFrame* CDesignerApp::OpenTemplate(const std::string& path, CXMLTreeNode* root) {
-    if (!mainFrame_ || !root) return nullptr;
+    if (!mainFrame_ || !root)
+        return nullptr;
     for (CChildFrame* child : mainFrame_->GetChildren()) {
         if (child->GetView()->GetPage() && child->GetDocument()->GetPathName() == path) {
             mainFrame_->ActivateChild(child);
@@ -179,8 +198,8 @@ CChildFrame* CDesignerApp::OpenTemplate(const std::string& path, CXMLTreeNode* r
     bool maximize = !before || before->isMaximized();
     CChildFrame* child = mainFrame_->NewChild(maximize);
     CXMLEditorView* view = child->GetView();
-    CTemplatePage* page = manager_.CreatePageForTemplate(
-        root, DesignerPendingTool, DesignerChanged, DesignerMargins, view->GetViewWindow());
+    CTemplatePage* page = manager_.CreatePageForTemplate(root, DesignerPendingTool, DesignerChanged,
+                                                         DesignerMargins, view->GetViewWindow());
     if (!page) {
         child->CloseFrame();
         DesignerUi::Get()->MessageBox(mainFrame_.get(),
@@ -201,7 +220,8 @@ CChildFrame* CDesignerApp::OpenTemplate(const std::string& path, CXMLTreeNode* r
 }
 
 CChildFrame* CDesignerApp::OpenTemplateFile(const std::string& path) {
-    if (!mainFrame_) return nullptr;
+    if (!mainFrame_)
+        return nullptr;
     for (CChildFrame* child : mainFrame_->GetChildren()) {
         if (child->GetView()->GetPage() && child->GetDocument()->GetPathName() == path) {
             mainFrame_->ActivateChild(child);
@@ -227,7 +247,8 @@ void CDesignerApp::OnHelp() {
             MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    if (helpFilePath[0] == '\0') return;
+    if (helpFilePath[0] == '\0')
+        return;
     DesignerUi::Get()->OpenHelpFile(helpFilePath);
 }
 

@@ -18,7 +18,7 @@ class CXMLTreeNode;
 class QWidget;
 
 class CDesignerApp {
-public:
+  public:
     CDesignerApp();
     ~CDesignerApp();
     CDesignerApp(const CDesignerApp&) = delete;
@@ -58,7 +58,7 @@ public:
     char helpFilePath[261] = {};
     bool helpFileTooLong = false;
 
-private:
+  private:
     CPageStyleManager manager_;
     std::unique_ptr<CMainFrame> mainFrame_;
     std::unique_ptr<CallerLink> callerLink_;

@@ -16,17 +16,26 @@ using namespace platform;
 namespace {
 
 class QtDesignerUi : public DesignerUi {
-public:
+  public:
     int MessageBox(QWidget* parent, const std::string& text, UINT type) override {
         QMessageBox box(parent);
         box.setWindowTitle(LoadDesignerString(IDS_APP_TITLE));
         box.setText(QString::fromStdString(text));
         switch (type & MB_ICONMASK) {
-            case MB_ICONHAND: box.setIcon(QMessageBox::Critical); break;
-            case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-            case MB_ICONEXCLAMATION: box.setIcon(QMessageBox::Warning); break;
-            case MB_ICONASTERISK: box.setIcon(QMessageBox::Information); break;
-            default: break;
+            case MB_ICONHAND:
+                box.setIcon(QMessageBox::Critical);
+                break;
+            case MB_ICONQUESTION:
+                box.setIcon(QMessageBox::Question);
+                break;
+            case MB_ICONEXCLAMATION:
+                box.setIcon(QMessageBox::Warning);
+                break;
+            case MB_ICONASTERISK:
+                box.setIcon(QMessageBox::Information);
+                break;
+            default:
+                break;
         }
         struct Button {
             QMessageBox::StandardButton qt;
@@ -34,7 +43,9 @@ public:
         };
         std::vector<Button> buttons;
         switch (type & MB_TYPEMASK) {
-            case MB_OKCANCEL: buttons = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
+            case MB_OKCANCEL:
+                buttons = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
+                break;
             case MB_ABORTRETRYIGNORE:
                 buttons = {{QMessageBox::Abort, IDABORT},
                            {QMessageBox::Retry, IDRETRY},
@@ -45,20 +56,27 @@ public:
                            {QMessageBox::No, IDNO},
                            {QMessageBox::Cancel, IDCANCEL}};
                 break;
-            case MB_YESNO: buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
+            case MB_YESNO:
+                buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+                break;
             case MB_RETRYCANCEL:
                 buttons = {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}};
                 break;
-            default: buttons = {{QMessageBox::Ok, IDOK}}; break;
+            default:
+                buttons = {{QMessageBox::Ok, IDOK}};
+                break;
         }
         QMessageBox::StandardButtons set;
-        for (const Button& b : buttons) set |= b.qt;
+        for (const Button& b : buttons)
+            set |= b.qt;
         box.setStandardButtons(set);
         std::size_t def = (type & MB_DEFMASK) >> 8;
-        if (def < buttons.size()) box.setDefaultButton(buttons[def].qt);
+        if (def < buttons.size())
+            box.setDefaultButton(buttons[def].qt);
         int chosen = box.exec();
         for (const Button& b : buttons) {
-            if (chosen == b.qt) return b.answer;
+            if (chosen == b.qt)
+                return b.answer;
         }
         // Closed with the window's close box: the cancelling answer.
         return DefaultMessageBoxAnswer(type) == IDOK && buttons.size() == 1 ? IDOK : IDCANCEL;
@@ -70,7 +88,8 @@ public:
         QString path = QFileDialog::getSaveFileName(parent, "Save Template As", start,
                                                     "Corvantis Templates (*.xml)", nullptr,
                                                     QFileDialog::DontConfirmOverwrite);
-        if (path.isEmpty()) return false;
+        if (path.isEmpty())
+            return false;
         QFileInfo info(path);
         *outFolder = info.absolutePath().toStdString();
         *outName = info.fileName().toStdString();
@@ -78,10 +97,12 @@ public:
     }
 
     std::vector<std::string> OpenTemplates(QWidget* parent, const std::string& folder) override {
-        QStringList paths = QFileDialog::getOpenFileNames(
-            parent, "Open Template", QString::fromStdString(folder), "Corvantis Templates (*.xml *.XML)");
+        QStringList paths =
+            QFileDialog::getOpenFileNames(parent, "Open Template", QString::fromStdString(folder),
+                                          "Corvantis Templates (*.xml *.XML)");
         std::vector<std::string> out;
-        for (const QString& p : paths) out.push_back(p.toStdString());
+        for (const QString& p : paths)
+            out.push_back(p.toStdString());
         return out;
     }
 
@@ -99,9 +120,13 @@ DesignerUi* g_ui = nullptr;
 
 }  // namespace
 
-int DesignerUi::RunDialog(QDialog* dialog) { return dialog->exec(); }
+int DesignerUi::RunDialog(QDialog* dialog) {
+    return dialog->exec();
+}
 
-DesignerUi* DesignerUi::Get() { return g_ui ? g_ui : &QtUi(); }
+DesignerUi* DesignerUi::Get() {
+    return g_ui ? g_ui : &QtUi();
+}
 
 DesignerUi* DesignerUi::Set(DesignerUi* ui) {
     DesignerUi* old = g_ui;

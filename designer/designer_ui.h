@@ -12,16 +12,15 @@ class QDialog;
 class QWidget;
 
 class DesignerUi {
-public:
+  public:
     virtual ~DesignerUi() = default;
     // A message box with the application title as caption; MB_ type flags,
     // returns IDOK, IDYES, IDNO, IDCANCEL...
     virtual int MessageBox(QWidget* parent, const std::string& text, UINT type) = 0;
     // The "Save Template As" dialog starting in `folder` with `name`; false
     // on cancel, else the chosen folder and name.
-    virtual bool SaveTemplateAs(QWidget* parent, const std::string& folder,
-                                const std::string& name, std::string* outFolder,
-                                std::string* outName) = 0;
+    virtual bool SaveTemplateAs(QWidget* parent, const std::string& folder, const std::string& name,
+                                std::string* outFolder, std::string* outName) = 0;
     // Template files to open, chosen starting in `folder` (empty: cancelled).
     virtual std::vector<std::string> OpenTemplates(QWidget* parent, const std::string& folder) = 0;
     // Opens a help file with the desktop's handler; false when it could not.

@@ -7,7 +7,8 @@ int main(int argc, char** argv) {
     QApplication qt(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
     CDesignerApp app;
-    if (!app.InitInstance(args)) return 1;
+    if (!app.InitInstance(args))
+        return 1;
     int rc = qt.exec();
     app.ExitInstance();
     return rc;

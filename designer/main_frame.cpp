@@ -1,25 +1,25 @@
 #include "designer/main_frame.h"
 
 #include <QAction>
-#include <algorithm>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
-#include <QGuiApplication>
 #include <QMimeData>
-#include <QScreen>
 #include <QPointer>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "designer/area_tool_bar.h"
 #include "designer/command_icons.h"
@@ -28,8 +28,8 @@
 #include "designer/resource_ids.h"
 #include "designer/strings.h"
 #include "designer/template_document.h"
-#include "framework/template_page.h"
 #include "designer/window_host_widget.h"
+#include "framework/template_page.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
@@ -39,7 +39,8 @@ using namespace platform;
 namespace {
 
 // The framework's application profile, where the dock layout is kept.
-constexpr const char* kProfileKey = "Software\\ZYN Systems\\Corvantis Template Designer\\ControlBar";
+constexpr const char* kProfileKey =
+    "Software\\ZYN Systems\\Corvantis Template Designer\\ControlBar";
 
 // Commands that the template view carries out.
 bool IsViewCommand(unsigned id) {
@@ -73,7 +74,7 @@ bool IsViewCommand(unsigned id) {
 
 // A docking pane that keeps the size it was given as its preferred size.
 class CSizingPane : public QWidget {
-public:
+  public:
     explicit CSizingPane(QWidget* parent) : QWidget(parent) {}
     QSize sizeHint() const override { return QSize(200, 150); }
 };
@@ -88,10 +89,13 @@ CMainFrame::CMainFrame(CDesignerApp* app) : app_(app) {
 
 CMainFrame::~CMainFrame() {
     OnDestroyFrame();
-    if (defaultHost_ && platform::GetDefaultHost() == defaultHost_) platform::SetDefaultHost(nullptr);
+    if (defaultHost_ && platform::GetDefaultHost() == defaultHost_)
+        platform::SetDefaultHost(nullptr);
     // The MDI area reports activations while it is being taken down.
-    if (mdi_) disconnect(mdi_, nullptr, this, nullptr);
-    for (CChildFrame* child : GetChildren()) child->GetView()->SetPage(nullptr);
+    if (mdi_)
+        disconnect(mdi_, nullptr, this, nullptr);
+    for (CChildFrame* child : GetChildren())
+        child->GetView()->SetPage(nullptr);
 }
 
 QAction* CMainFrame::GetAction(unsigned id) const {
@@ -111,13 +115,16 @@ QAction* CMainFrame::AddCommand(QMenu* menu, unsigned id, const char* text, cons
         action->setObjectName(QString("ID%1").arg(id));
         action->setStatusTip(QString::fromStdString(CommandPrompt(id)));
         std::string tip = CommandTooltip(id);
-        if (!tip.empty()) action->setToolTip(QString::fromStdString(tip));
-        if (shortcut) action->setShortcut(QKeySequence(QString::fromUtf8(shortcut)));
+        if (!tip.empty())
+            action->setToolTip(QString::fromStdString(tip));
+        if (shortcut)
+            action->setShortcut(QKeySequence(QString::fromUtf8(shortcut)));
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
         actions_[id] = action;
         addAction(action);  // shortcuts work even while the menu bar is hidden
     }
-    if (menu) menu->addAction(action);
+    if (menu)
+        menu->addAction(action);
     return action;
 }
 
@@ -169,8 +176,10 @@ void CMainFrame::CreateMenus() {
     connect(window, &QMenu::aboutToShow, this, [this, window, listStart] {
         bool after = false;
         for (QAction* a : window->actions()) {
-            if (after) window->removeAction(a), a->deleteLater();
-            if (a == listStart) after = true;
+            if (after)
+                window->removeAction(a), a->deleteLater();
+            if (a == listStart)
+                after = true;
         }
         std::vector<CChildFrame*> children = GetChildren();
         listStart->setVisible(!children.empty());
@@ -182,7 +191,8 @@ void CMainFrame::CreateMenus() {
             a->setChecked(child == GetActiveChild());
             QPointer<CChildFrame> target(child);
             connect(a, &QAction::triggered, this, [this, target] {
-                if (target) ActivateChild(target);
+                if (target)
+                    ActivateChild(target);
             });
         }
     });
@@ -205,9 +215,20 @@ void CMainFrame::CreateMainToolBar() {
     mainToolBar_->setObjectName("MainToolBar");
     mainToolBar_->setIconSize(QSize(16, 15));
     mainToolBar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    const unsigned layout[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0,           ID_EDIT_CUT,
-                               ID_EDIT_COPY, ID_EDIT_PASTE, 0,         ID_EDIT_UNDO, ID_EDIT_REDO,
-                               0,           ID_EDIT_LINK, 0,           ID_HELP_CONTENTS};
+    const unsigned layout[] = {ID_FILE_NEW,
+                               ID_FILE_OPEN,
+                               ID_FILE_SAVE,
+                               0,
+                               ID_EDIT_CUT,
+                               ID_EDIT_COPY,
+                               ID_EDIT_PASTE,
+                               0,
+                               ID_EDIT_UNDO,
+                               ID_EDIT_REDO,
+                               0,
+                               ID_EDIT_LINK,
+                               0,
+                               ID_HELP_CONTENTS};
     QFontMetrics fm(mainToolBar_->font());
     for (unsigned id : layout) {
         if (id == 0) {
@@ -232,12 +253,23 @@ void CMainFrame::CreateArrangeToolBar() {
     arrangeToolBar_ = new QToolBar("Arrange", this);
     arrangeToolBar_->setObjectName("ArrangeToolBar");
     arrangeToolBar_->setIconSize(QSize(16, 15));
-    const unsigned layout[] = {ID_ALIGN_LEFT,      ID_ALIGN_RIGHT,       ID_ALIGN_TOP,
-                               ID_ALIGN_BOTTOM,    0,                    ID_CENTER_VERTICAL,
-                               ID_CENTER_HORIZONTAL, 0,                  ID_SPACE_ACROSS,
-                               ID_SPACE_DOWN,      0,                    ID_SAME_WIDTH,
-                               ID_SAME_HEIGHT,     ID_SAME_SIZE,         0,
-                               ID_TOOLS_GRID,      ID_TOOLS_MARGINS};
+    const unsigned layout[] = {ID_ALIGN_LEFT,
+                               ID_ALIGN_RIGHT,
+                               ID_ALIGN_TOP,
+                               ID_ALIGN_BOTTOM,
+                               0,
+                               ID_CENTER_VERTICAL,
+                               ID_CENTER_HORIZONTAL,
+                               0,
+                               ID_SPACE_ACROSS,
+                               ID_SPACE_DOWN,
+                               0,
+                               ID_SAME_WIDTH,
+                               ID_SAME_HEIGHT,
+                               ID_SAME_SIZE,
+                               0,
+                               ID_TOOLS_GRID,
+                               ID_TOOLS_MARGINS};
     for (unsigned id : layout) {
         if (id == 0) {
             arrangeToolBar_->addSeparator();
@@ -266,7 +298,8 @@ void CMainFrame::CreateStatusBar() {
     }
     const QString idle = LoadDesignerString(IDS_IDLE);
     connect(bar, &QStatusBar::messageChanged, this, [bar, idle](const QString& text) {
-        if (text.isEmpty()) bar->showMessage(idle);
+        if (text.isEmpty())
+            bar->showMessage(idle);
     });
     bar->showMessage(idle);
 }
@@ -300,7 +333,8 @@ void CMainFrame::RestorePlacement() {
     // A placement saved on a screen that is gone would hide the frame.
     bool onScreen = false;
     for (QScreen* screen : QGuiApplication::screens()) {
-        if (screen->availableGeometry().intersects(wanted)) onScreen = true;
+        if (screen->availableGeometry().intersects(wanted))
+            onScreen = true;
     }
     if (onScreen) {
         setGeometry(wanted);
@@ -317,7 +351,8 @@ void CMainFrame::RestorePlacement() {
 void CMainFrame::SavePlacement() {
     WindowPlacement p;
     QRect normal = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-    if (!normal.isValid()) normal = geometry();
+    if (!normal.isValid())
+        normal = geometry();
     p.showCmd = isMinimized() ? kShowMinimized : isMaximized() ? kShowMaximized : kShowNormal;
     p.left = normal.left();
     p.top = normal.top();
@@ -328,7 +363,8 @@ void CMainFrame::SavePlacement() {
 
 void CMainFrame::RestoreDockLayout() {
     HKEY key = nullptr;
-    if (RegOpenKeyEx(HKEY_CURRENT_USER, kProfileKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyEx(HKEY_CURRENT_USER, kProfileKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
     auto read = [key](const char* name, DWORD wantType) -> std::optional<std::vector<BYTE>> {
         DWORD type = 0, size = 0;
         if (RegQueryValueEx(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
@@ -345,17 +381,20 @@ void CMainFrame::RestoreDockLayout() {
     auto bars = read("Bars", REG_SZ);
     auto state = read("State", REG_BINARY);
     RegCloseKey(key);
-    if (!bars || !state) return;
+    if (!bars || !state)
+        return;
     // Every bar the layout names must still exist, or the layout is ignored.
     std::string names(bars->begin(), bars->end());
     names = names.substr(0, names.find('\0'));
     std::size_t start = 0;
     while (start <= names.size()) {
         std::size_t comma = names.find(',', start);
-        std::string name = names.substr(start, comma == std::string::npos ? std::string::npos
-                                                                           : comma - start);
-        if (!name.empty() && !findChild<QWidget*>(QString::fromStdString(name))) return;
-        if (comma == std::string::npos) break;
+        std::string name =
+            names.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (!name.empty() && !findChild<QWidget*>(QString::fromStdString(name)))
+            return;
+        if (comma == std::string::npos)
+            break;
         start = comma + 1;
     }
     for (QDockWidget* dock : {dirTreeBar_, templateViewBar_}) {
@@ -376,11 +415,13 @@ void CMainFrame::RestoreDockLayout() {
 
 void CMainFrame::SaveDockLayout() {
     for (QDockWidget* dock : {dirTreeBar_, templateViewBar_}) {
-        if (!dock) continue;
+        if (!dock)
+            continue;
         std::string value = dock->objectName().toStdString();
         PaneSizes sizes;
         if (auto raw = user_settings::ReadBinary(value.c_str())) {
-            if (auto old = DecodePaneSizes(*raw)) sizes = *old;
+            if (auto old = DecodePaneSizes(*raw))
+                sizes = *old;
         }
         std::array<std::int32_t, 2> now{dock->width(), dock->height()};
         Qt::DockWidgetArea area = dockWidgetArea(dock);
@@ -401,8 +442,10 @@ void CMainFrame::SaveDockLayout() {
     std::string bars;
     for (QObject* bar : std::initializer_list<QObject*>{mainToolBar_, arrangeToolBar_, palette_,
                                                         templateViewBar_, dirTreeBar_}) {
-        if (!bar) continue;
-        if (!bars.empty()) bars += ',';
+        if (!bar)
+            continue;
+        if (!bars.empty())
+            bars += ',';
         bars += bar->objectName().toStdString();
     }
     RegSetValueEx(key, "Bars", 0, REG_SZ, bars.c_str(), static_cast<DWORD>(bars.size() + 1));
@@ -421,8 +464,10 @@ bool CMainFrame::Create() {
     mdi_->setBackground(QBrush(QColor(128, 128, 128)));
     setCentralWidget(mdi_);
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
-        if (auto* child = qobject_cast<CChildFrame*>(w)) UpdateStatusPanes(child->GetView()->GetPage());
-        else if (!w) UpdateStatusPanes(nullptr);
+        if (auto* child = qobject_cast<CChildFrame*>(w))
+            UpdateStatusPanes(child->GetView()->GetPage());
+        else if (!w)
+            UpdateStatusPanes(nullptr);
         UpdateCommandUI();
     });
     CreateMenus();
@@ -442,7 +487,8 @@ bool CMainFrame::Create() {
     CreateArrangeToolBar();
     // 9. The area-tool palette.
     palette_ = new CAreaToolBar(this, app_ ? &app_->GetManager().toolManager : nullptr);
-    if (!palette_->Build()) return false;
+    if (!palette_->Build())
+        return false;
     addToolBar(Qt::LeftToolBarArea, palette_);
     // 7. The saved layout (once every bar it may name exists).
     RestoreDockLayout();
@@ -474,7 +520,8 @@ bool CMainFrame::Create() {
 void CMainFrame::RefreshRecentMenu() {
     for (int i = 0; i < kRecentCount; ++i) {
         QAction* action = GetAction(ID_FILE_MRU_FIRST + i);
-        if (!action) continue;
+        if (!action)
+            continue;
         const std::string& path = recent_[i];
         action->setVisible(i == 0 || !path.empty());
         std::string label = path.empty() ? "MRU " + std::to_string(i + 1)
@@ -489,24 +536,29 @@ void CMainFrame::AddRecent(const std::string& path) {
 }
 
 void CMainFrame::OpenRecent(int index) {
-    if (index < 0 || index >= kRecentCount || recent_[index].empty() || !app_) return;
+    if (index < 0 || index >= kRecentCount || recent_[index].empty() || !app_)
+        return;
     app_->OpenTemplateFile(recent_[index]);
 }
 
 std::vector<CChildFrame*> CMainFrame::GetChildren() const {
     std::vector<CChildFrame*> children;
-    if (!mdi_) return children;
+    if (!mdi_)
+        return children;
     for (QMdiSubWindow* w : mdi_->subWindowList()) {
         auto* child = qobject_cast<CChildFrame*>(w);
-        if (child && !child->property("closed").toBool()) children.push_back(child);
+        if (child && !child->property("closed").toBool())
+            children.push_back(child);
     }
     return children;
 }
 
 CChildFrame* CMainFrame::GetActiveChild() const {
-    if (!mdi_) return nullptr;
+    if (!mdi_)
+        return nullptr;
     auto* child = qobject_cast<CChildFrame*>(mdi_->currentSubWindow());
-    if (child && child->property("closed").toBool()) return nullptr;
+    if (child && child->property("closed").toBool())
+        return nullptr;
     return child;
 }
 
@@ -528,7 +580,8 @@ CChildFrame* CMainFrame::NewChild(bool maximized) {
 }
 
 void CMainFrame::ActivateChild(CChildFrame* child) {
-    if (!child) return;
+    if (!child)
+        return;
     mdi_->setActiveSubWindow(child);
     child->raise();
     child->GetView()->setFocus();
@@ -536,9 +589,11 @@ void CMainFrame::ActivateChild(CChildFrame* child) {
 
 void CMainFrame::UpdateStatusPanes(CTemplatePage* page) {
     for (int i = 0; i < 4; ++i) {
-        if (!panes_[i]) continue;
+        if (!panes_[i])
+            continue;
         char text[256] = {};
-        if (page) page->GetPropertyText(i, text, sizeof text);
+        if (page)
+            page->GetPropertyText(i, text, sizeof text);
         text[sizeof text - 1] = '\0';
         panes_[i]->setText(QString::fromUtf8(text));
     }
@@ -547,7 +602,8 @@ void CMainFrame::UpdateStatusPanes(CTemplatePage* page) {
 
 bool CMainFrame::IsCommandEnabled(unsigned id) const {
     CXMLEditorView* view = GetActiveView();
-    if (IsViewCommand(id)) return view && view->IsCommandEnabled(id);
+    if (IsViewCommand(id))
+        return view && view->IsCommandEnabled(id);
     if (id >= ID_FILE_MRU_FIRST && id < ID_FILE_MRU_FIRST + kRecentCount) {
         return !recent_[id - ID_FILE_MRU_FIRST].empty();
     }
@@ -580,32 +636,37 @@ bool CMainFrame::IsCommandEnabled(unsigned id) const {
 }
 
 void CMainFrame::UpdateCommandUI() {
-    for (auto& [id, action] : actions_) action->setEnabled(IsCommandEnabled(id));
+    for (auto& [id, action] : actions_)
+        action->setEnabled(IsCommandEnabled(id));
 }
 
 void CMainFrame::ToggleShowOrder() {
     QAction* action = GetAction(ID_TOOLS_SHOW_ORDER);
-    if (!app_) return;
+    if (!app_)
+        return;
     // The check mark follows the command (a shortcut does not toggle it).
     bool shown = app_->GetManager().toolManager.ShowZOrder == 0;
     action->setChecked(shown);
     app_->GetManager().toolManager.ShowZOrder = shown ? 1 : 0;
     // The flag is shared by every page: all of them show the change.
-    for (CChildFrame* child : GetChildren()) child->GetView()->RepaintPage();
+    for (CChildFrame* child : GetChildren())
+        child->GetView()->RepaintPage();
 }
 
 bool CMainFrame::CloseAllChildren() {
-    while (CChildFrame* child = GetActiveChild() ? GetActiveChild()
-                                                 : (GetChildren().empty() ? nullptr
-                                                                          : GetChildren().front())) {
-        if (!child->CloseFrame()) return false;
+    while (CChildFrame* child = GetActiveChild()
+                                    ? GetActiveChild()
+                                    : (GetChildren().empty() ? nullptr : GetChildren().front())) {
+        if (!child->CloseFrame())
+            return false;
     }
     return true;
 }
 
 bool CMainFrame::OnCommand(unsigned id) {
     if (IsViewCommand(id)) {
-        if (!IsCommandEnabled(id)) return false;
+        if (!IsCommandEnabled(id))
+            return false;
         CXMLEditorView* view = GetActiveView();
         bool handled = view && view->OnCommand(id);
         UpdateCommandUI();
@@ -618,7 +679,8 @@ bool CMainFrame::OnCommand(unsigned id) {
     CChildFrame* child = GetActiveChild();
     switch (id) {
         case ID_FILE_NEW:
-            if (app_) app_->OnFileNew();
+            if (app_)
+                app_->OnFileNew();
             break;
         case ID_FILE_OPEN:
             // Without the library panes' template list the templates to open
@@ -631,19 +693,23 @@ bool CMainFrame::OnCommand(unsigned id) {
             }
             break;
         case ID_FILE_CLOSE:
-            if (child) child->CloseFrame();
+            if (child)
+                child->CloseFrame();
             break;
         case ID_FILE_SAVE:
-            if (child) child->GetDocument()->DoFileSave();
+            if (child)
+                child->GetDocument()->DoFileSave();
             break;
         case ID_FILE_SAVE_AS:
-            if (child) child->GetDocument()->DoSave(std::string(), TRUE);
+            if (child)
+                child->GetDocument()->DoSave(std::string(), TRUE);
             break;
         case ID_APP_EXIT:
             close();
             break;
         case ID_TOOLS_SHOW_ORDER:
-            if (child) ToggleShowOrder();
+            if (child)
+                ToggleShowOrder();
             break;
         case ID_WINDOW_CASCADE:
             mdi_->cascadeSubWindows();
@@ -654,17 +720,20 @@ bool CMainFrame::OnCommand(unsigned id) {
         case ID_WINDOW_ARRANGE:
             // Minimised windows line up along the bottom of the MDI area.
             for (QMdiSubWindow* w : mdi_->subWindowList()) {
-                if (w->isMinimized()) w->showMinimized();
+                if (w->isMinimized())
+                    w->showMinimized();
             }
             break;
         case ID_WINDOW_CLOSE_ALL:
             CloseAllChildren();
             break;
         case ID_HELP_CONTENTS:
-            if (app_) app_->OnHelp();
+            if (app_)
+                app_->OnHelp();
             break;
         case ID_APP_ABOUT:
-            if (app_) app_->OnAbout();
+            if (app_)
+                app_->OnAbout();
             break;
         case ID_VIEW_REFRESH:
             break;
@@ -686,26 +755,33 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void CMainFrame::OnDestroyFrame() {
-    if (destroyed_ || !created_) return;
+    if (destroyed_ || !created_)
+        return;
     destroyed_ = true;
     CallerLink* link = app_ ? app_->GetCallerLink() : nullptr;
-    if (link) link->FrameClosing(static_cast<std::uint64_t>(winId()), recent_[0]);
+    if (link)
+        link->FrameClosing(static_cast<std::uint64_t>(winId()), recent_[0]);
     SavePlacement();
     SaveRecentTemplates(recent_);
     SaveDockLayout();
-    if (app_) EditingSettings::Save(app_->GetManager(), app_->currentPrinter);
-    if (link) link->BringCallerToFront();
+    if (app_)
+        EditingSettings::Save(app_->GetManager(), app_->currentPrinter);
+    if (link)
+        link->BringCallerToFront();
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
 }
 
 int CMainFrame::OpenDroppedFiles(const QMimeData* data) {
     int opened = 0;
-    if (!app_ || !data) return 0;
+    if (!app_ || !data)
+        return 0;
     for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile() && app_->OpenTemplateFile(url.toLocalFile().toStdString())) ++opened;
+        if (url.isLocalFile() && app_->OpenTemplateFile(url.toLocalFile().toStdString()))
+            ++opened;
     }
     return opened;
 }

@@ -25,7 +25,7 @@ class QToolBar;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit CMainFrame(CDesignerApp* app);
     ~CMainFrame() override;
 
@@ -74,12 +74,12 @@ public:
     // Frame destruction: tells the caller, saves the settings. Runs once.
     void OnDestroyFrame();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     QAction* AddCommand(QMenu* menu, unsigned id, const char* text, const char* shortcut = nullptr);
     void CreateMenus();
     void CreateMainToolBar();

@@ -17,19 +17,21 @@ using namespace platform;
 // The dialog's window in the platform's tree: parent of the properties form,
 // receiver of its commands.
 class CNewTemplateDlg::DialogWindow : public Window {
-public:
+  public:
     explicit DialogWindow(CNewTemplateDlg* dlg) : dlg_(dlg) {}
     ~DialogWindow() override { DestroyWindow(); }
     BOOL OnCommand(UINT id, LPARAM) override { return dlg_->OnCommand(id) ? TRUE : FALSE; }
 
-private:
+  private:
     CNewTemplateDlg* dlg_;
 };
 
-int CNewTemplateDlg::PreselectIndex(const std::vector<std::string>& names, const std::string& last) {
+int CNewTemplateDlg::PreselectIndex(const std::vector<std::string>& names,
+                                    const std::string& last) {
     for (const std::string& wanted : {last, std::string("Letter")}) {
         for (std::size_t i = 0; i < names.size(); ++i) {
-            if (!wanted.empty() && names[i] == wanted) return static_cast<int>(i);
+            if (!wanted.empty() && names[i] == wanted)
+                return static_cast<int>(i);
         }
     }
     return names.empty() ? -1 : 0;
@@ -59,7 +61,8 @@ CNewTemplateDlg::CNewTemplateDlg(CPageStyleManager* manager, QWidget* parent)
     layout->addWidget(buttons_);
 
     dialogWindow_ = std::make_unique<DialogWindow>(this);
-    dialogWindow_->Create("New Template", WS_CHILD | WS_VISIBLE, Rect(0, 0, 0, 0), formHost_->root());
+    dialogWindow_->Create("New Template", WS_CHILD | WS_VISIBLE, Rect(0, 0, 0, 0),
+                          formHost_->root());
 
     std::vector<std::string> names;
     for (int i = 0; manager_ && i < manager_->GetPageStyleCount(); ++i) {
@@ -76,13 +79,16 @@ CNewTemplateDlg::CNewTemplateDlg(CPageStyleManager* manager, QWidget* parent)
     OnSelectionChanged(pre);
 }
 
-CNewTemplateDlg::~CNewTemplateDlg() { DestroyPreview(); }
+CNewTemplateDlg::~CNewTemplateDlg() {
+    DestroyPreview();
+}
 
 void CNewTemplateDlg::DestroyPreview() {
     if (preview_) {
         preview_->DestroyPropertiesView();
         form_ = nullptr;
-        if (manager_) manager_->DestroyPageObject(preview_);
+        if (manager_)
+            manager_->DestroyPageObject(preview_);
         preview_ = nullptr;
     }
 }
@@ -91,7 +97,8 @@ void CNewTemplateDlg::OnSelectionChanged(int index) {
     DestroyPreview();
     selected_ = index;
     selectedName_ = index >= 0 ? paperList_->itemText(index).toStdString() : std::string();
-    if (index < 0 || !manager_) return;
+    if (index < 0 || !manager_)
+        return;
     preview_ = manager_->CreatePageObject(index);
     if (!preview_) {
         formHost_->setFixedSize(0, 0);

@@ -19,7 +19,7 @@ class Window;
 
 class CNewTemplateDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     CNewTemplateDlg(CPageStyleManager* manager, QWidget* parent = nullptr);
     ~CNewTemplateDlg() override;
 
@@ -35,7 +35,7 @@ public:
     // else the first.
     static int PreselectIndex(const std::vector<std::string>& names, const std::string& last);
 
-private:
+  private:
     void OnSelectionChanged(int index);
     void DestroyPreview();
 

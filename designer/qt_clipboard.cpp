@@ -4,8 +4,8 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <algorithm>
-#include <map>
 #include <cctype>
+#include <map>
 
 using namespace platform;
 
@@ -36,19 +36,22 @@ void QtClipboardBackend::AddFormat(const std::string& name) {
 }
 
 std::string QtClipboardBackend::MimeTypeOf(UINT format) {
-    if (format == CF_TEXT) return "text/plain";
+    if (format == CF_TEXT)
+        return "text/plain";
     auto it = Formats().find(format);
     return it == Formats().end() ? std::string() : it->second;
 }
 
 UINT QtClipboardBackend::FormatOfMimeType(const std::string& mimeType) {
-    if (mimeType == "text/plain") return CF_TEXT;
+    if (mimeType == "text/plain")
+        return CF_TEXT;
     std::string prefix = kPrefix;
     if (mimeType.size() <= prefix.size() || mimeType.compare(0, prefix.size(), prefix) != 0) {
         return 0;
     }
     for (const auto& [format, type] : Formats()) {
-        if (type == mimeType) return format;
+        if (type == mimeType)
+            return format;
     }
     return 0;
 }
@@ -57,12 +60,14 @@ QMimeData* QtClipboardBackend::ToMimeData(const DataSource& source) {
     auto* mime = new QMimeData;
     for (const auto& [format, bytes] : source.Formats()) {
         std::string type = MimeTypeOf(format);
-        if (type.empty()) continue;
+        if (type.empty())
+            continue;
         QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
         if (format == CF_TEXT) {
             // Plain text leaves its terminating zero behind.
             int zero = data.indexOf('\0');
-            if (zero >= 0) data.truncate(zero);
+            if (zero >= 0)
+                data.truncate(zero);
             mime->setText(QString::fromUtf8(data));
         } else {
             mime->setData(QString::fromStdString(type), data);
@@ -73,17 +78,20 @@ QMimeData* QtClipboardBackend::ToMimeData(const DataSource& source) {
 
 DataSource QtClipboardBackend::FromMimeData(const QMimeData* mime) {
     DataSource source;
-    if (!mime) return source;
+    if (!mime)
+        return source;
     for (const QString& type : mime->formats()) {
         UINT format = FormatOfMimeType(type.toStdString());
-        if (format == 0) continue;
+        if (format == 0)
+            continue;
         if (format == CF_TEXT) {
             source.SetText(CF_TEXT, mime->text().toStdString());
         } else {
             QByteArray data = mime->data(type);
             // Template data is small; a giant offer from elsewhere is not
             // copied into the process a second time.
-            if (data.size() > kMaxOffer) continue;
+            if (data.size() > kMaxOffer)
+                continue;
             source.SetData(format, data.constData(), static_cast<std::size_t>(data.size()));
         }
     }
@@ -92,7 +100,8 @@ DataSource QtClipboardBackend::FromMimeData(const QMimeData* mime) {
 
 void QtClipboardBackend::Set(const DataSource& source) {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard) return;
+    if (!clipboard)
+        return;
     if (source.Empty()) {
         clipboard->clear();
         return;
@@ -104,9 +113,11 @@ void QtClipboardBackend::Set(const DataSource& source) {
 
 std::optional<DataSource> QtClipboardBackend::Get() {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard) return std::nullopt;
+    if (!clipboard)
+        return std::nullopt;
     const QMimeData* mime = clipboard->mimeData();
-    if (mime && mime->data(kOwnerMarker) == QByteArray::number(QCoreApplication::applicationPid())) {
+    if (mime &&
+        mime->data(kOwnerMarker) == QByteArray::number(QCoreApplication::applicationPid())) {
         return std::nullopt;  // still our own content
     }
     return FromMimeData(mime);

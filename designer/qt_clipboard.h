@@ -11,7 +11,7 @@
 class QMimeData;
 
 class QtClipboardBackend : public platform::ClipboardBackend {
-public:
+  public:
     void Set(const platform::DataSource& source) override;
     std::optional<platform::DataSource> Get() override;
 

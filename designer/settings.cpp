@@ -13,21 +13,25 @@ using namespace platform;
 namespace {
 
 void PutInt(std::vector<BYTE>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<BYTE>(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<BYTE>(v >> (8 * i)));
 }
 std::uint32_t GetInt(const std::vector<BYTE>& in, std::size_t at) {
     std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(in[at + i]) << (8 * i);
+    for (int i = 0; i < 4; ++i)
+        v |= static_cast<std::uint32_t>(in[at + i]) << (8 * i);
     return v;
 }
 void PutDouble(std::vector<BYTE>& out, double d) {
     std::uint64_t bits;
     std::memcpy(&bits, &d, 8);
-    for (int i = 0; i < 8; ++i) out.push_back(static_cast<BYTE>(bits >> (8 * i)));
+    for (int i = 0; i < 8; ++i)
+        out.push_back(static_cast<BYTE>(bits >> (8 * i)));
 }
 double GetDouble(const std::vector<BYTE>& in, std::size_t at) {
     std::uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i) bits |= static_cast<std::uint64_t>(in[at + i]) << (8 * i);
+    for (int i = 0; i < 8; ++i)
+        bits |= static_cast<std::uint64_t>(in[at + i]) << (8 * i);
     double d;
     std::memcpy(&d, &bits, 8);
     return d;
@@ -43,7 +47,8 @@ HKEY OpenUserKey(REGSAM access) {
 
 std::optional<std::vector<BYTE>> ReadRaw(const char* name, DWORD wantType) {
     HKEY key = OpenUserKey(KEY_READ);
-    if (!key) return std::nullopt;
+    if (!key)
+        return std::nullopt;
     DWORD type = 0, size = 0;
     std::optional<std::vector<BYTE>> result;
     if (RegQueryValueEx(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
@@ -73,19 +78,19 @@ bool WriteRaw(const char* name, DWORD type, const void* data, DWORD size) {
 
 std::vector<BYTE> EncodePlacement(const WindowPlacement& p) {
     std::vector<BYTE> out;
-    for (std::uint32_t v :
-         {p.length, p.flags, p.showCmd, static_cast<std::uint32_t>(p.minX),
-          static_cast<std::uint32_t>(p.minY), static_cast<std::uint32_t>(p.maxX),
-          static_cast<std::uint32_t>(p.maxY), static_cast<std::uint32_t>(p.left),
-          static_cast<std::uint32_t>(p.top), static_cast<std::uint32_t>(p.right),
-          static_cast<std::uint32_t>(p.bottom)}) {
+    for (std::uint32_t v : {p.length, p.flags, p.showCmd, static_cast<std::uint32_t>(p.minX),
+                            static_cast<std::uint32_t>(p.minY), static_cast<std::uint32_t>(p.maxX),
+                            static_cast<std::uint32_t>(p.maxY), static_cast<std::uint32_t>(p.left),
+                            static_cast<std::uint32_t>(p.top), static_cast<std::uint32_t>(p.right),
+                            static_cast<std::uint32_t>(p.bottom)}) {
         PutInt(out, v);
     }
     return out;
 }
 
 std::optional<WindowPlacement> DecodePlacement(const std::vector<BYTE>& data) {
-    if (data.size() != kPlacementSize || GetInt(data, 0) != kPlacementSize) return std::nullopt;
+    if (data.size() != kPlacementSize || GetInt(data, 0) != kPlacementSize)
+        return std::nullopt;
     WindowPlacement p;
     p.length = GetInt(data, 0);
     p.flags = GetInt(data, 4);
@@ -102,7 +107,8 @@ std::optional<WindowPlacement> DecodePlacement(const std::vector<BYTE>& data) {
 }
 
 WindowPlacement PlacementToRestore(WindowPlacement p) {
-    if (p.showCmd == kShowMinimized || p.showCmd == kMinimize) p.showCmd = kShowNormal;
+    if (p.showCmd == kShowMinimized || p.showCmd == kMinimize)
+        p.showCmd = kShowNormal;
     return p;
 }
 
@@ -116,7 +122,8 @@ std::vector<BYTE> EncodeGridDim(const PaperSize& grid) {
 }
 
 std::optional<PaperSize> DecodeGridDim(const std::vector<BYTE>& data) {
-    if (data.size() != kGridDimSize) return std::nullopt;
+    if (data.size() != kGridDimSize)
+        return std::nullopt;
     PaperSize grid;
     grid.width = GetDouble(data, 0);
     grid.height = GetDouble(data, 8);
@@ -139,7 +146,8 @@ std::vector<BYTE> EncodePaneSizes(const PaneSizes& s) {
 }
 
 std::optional<PaneSizes> DecodePaneSizes(const std::vector<BYTE>& data) {
-    if (data.size() != kPaneSizesSize) return std::nullopt;
+    if (data.size() != kPaneSizesSize)
+        return std::nullopt;
     PaneSizes s;
     std::array<std::int32_t, 2>* pairs[] = {&s.horizontal, &s.vertical, &s.floating};
     for (int i = 0; i < 3; ++i) {
@@ -153,20 +161,25 @@ namespace user_settings {
 
 std::optional<DWORD> ReadDWord(const char* name) {
     auto raw = ReadRaw(name, REG_DWORD);
-    if (!raw || raw->size() != 4) return std::nullopt;
+    if (!raw || raw->size() != 4)
+        return std::nullopt;
     return GetInt(*raw, 0);
 }
 
 std::optional<std::string> ReadString(const char* name) {
     auto raw = ReadRaw(name, REG_SZ);
-    if (!raw) return std::nullopt;
+    if (!raw)
+        return std::nullopt;
     std::string s(raw->begin(), raw->end());
     std::size_t zero = s.find('\0');
-    if (zero != std::string::npos) s.resize(zero);
+    if (zero != std::string::npos)
+        s.resize(zero);
     return s;
 }
 
-std::optional<std::vector<BYTE>> ReadBinary(const char* name) { return ReadRaw(name, REG_BINARY); }
+std::optional<std::vector<BYTE>> ReadBinary(const char* name) {
+    return ReadRaw(name, REG_BINARY);
+}
 
 bool WriteDWord(const char* name, DWORD value) {
     return WriteRaw(name, REG_DWORD, &value, sizeof value);
@@ -182,7 +195,8 @@ bool WriteBinary(const char* name, const std::vector<BYTE>& data) {
 
 bool KeyExists() {
     HKEY key = OpenUserKey(KEY_READ);
-    if (!key) return false;
+    if (!key)
+        return false;
     RegCloseKey(key);
     return true;
 }
@@ -193,7 +207,8 @@ std::string ReadFolder(const char* name) {
     char buffer[261] = {};
     DWORD size = sizeof buffer - 1;
     DWORD type = 0;
-    if (pair.ReadValue(name, buffer, &size, &type) != ERROR_SUCCESS || type != REG_SZ) return {};
+    if (pair.ReadValue(name, buffer, &size, &type) != ERROR_SUCCESS || type != REG_SZ)
+        return {};
     buffer[sizeof buffer - 1] = '\0';
     return buffer;
 }
@@ -202,15 +217,22 @@ std::string ReadFolder(const char* name) {
 
 void EditingSettings::Load(CPageStyleManager& manager, std::string& currentPrinter) {
     using namespace user_settings;
-    if (auto v = ReadDWord("UseGrid")) manager.UseGrid = *v;
-    if (auto v = ReadDWord("GridVisible")) manager.GridVisible = *v;
+    if (auto v = ReadDWord("UseGrid"))
+        manager.UseGrid = *v;
+    if (auto v = ReadDWord("GridVisible"))
+        manager.GridVisible = *v;
     if (auto raw = ReadBinary("GridDim")) {
-        if (auto grid = DecodeGridDim(*raw)) manager.gridDim = *grid;
+        if (auto grid = DecodeGridDim(*raw))
+            manager.gridDim = *grid;
     }
-    if (auto v = ReadDWord("ShowZOrder")) manager.toolManager.ShowZOrder = *v;
-    if (auto v = ReadString("CurrentPrinter")) currentPrinter = v->substr(0, 260);
-    if (auto v = ReadDWord("UseMargin")) manager.UseMargin = *v;
-    if (auto v = ReadDWord("ShowMargin")) manager.ShowMargin = *v;
+    if (auto v = ReadDWord("ShowZOrder"))
+        manager.toolManager.ShowZOrder = *v;
+    if (auto v = ReadString("CurrentPrinter"))
+        currentPrinter = v->substr(0, 260);
+    if (auto v = ReadDWord("UseMargin"))
+        manager.UseMargin = *v;
+    if (auto v = ReadDWord("ShowMargin"))
+        manager.ShowMargin = *v;
 }
 
 void EditingSettings::Save(const CPageStyleManager& manager, const std::string& currentPrinter) {
@@ -228,7 +250,8 @@ std::array<std::string, kRecentCount> LoadRecentTemplates() {
     std::array<std::string, kRecentCount> recent;
     for (int i = 0; i < kRecentCount; ++i) {
         std::string name = "MRU_Template_" + std::to_string(i + 1);
-        if (auto v = user_settings::ReadString(name.c_str())) recent[i] = v->substr(0, 260);
+        if (auto v = user_settings::ReadString(name.c_str()))
+            recent[i] = v->substr(0, 260);
     }
     return recent;
 }
@@ -241,10 +264,12 @@ void SaveRecentTemplates(const std::array<std::string, kRecentCount>& recent) {
 }
 
 void AddRecentTemplate(std::array<std::string, kRecentCount>& recent, const std::string& path) {
-    if (path.empty()) return;
+    if (path.empty())
+        return;
     std::vector<std::string> list{path};
     for (const auto& entry : recent) {
-        if (!entry.empty() && entry != path) list.push_back(entry);
+        if (!entry.empty() && entry != path)
+            list.push_back(entry);
     }
     for (int i = 0; i < kRecentCount; ++i) {
         recent[i] = i < static_cast<int>(list.size()) ? list[i] : std::string();

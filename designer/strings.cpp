@@ -51,7 +51,8 @@ const std::unordered_map<unsigned, const char*>& Table() {
          "Aligns the left edges of the selected tools with the tool in focus\nAlign Left"},
         {ID_ALIGN_RIGHT,
          "Aligns the right edges of the selected tools with the tool in focus\nAlign Right"},
-        {ID_ALIGN_TOP, "Aligns the top edges of the selected tools with the tool in focus\nAlign Top"},
+        {ID_ALIGN_TOP,
+         "Aligns the top edges of the selected tools with the tool in focus\nAlign Top"},
         {ID_ALIGN_BOTTOM,
          "Aligns the bottom edges of the selected tools with the tool in focus\nAlign Bottom"},
         {ID_SAME_WIDTH,
@@ -73,7 +74,8 @@ const std::unordered_map<unsigned, const char*>& Table() {
         {ID_FILE_EXPORT, "Exports templates to a TPF file\nExport Templates"},
         {ID_EDIT_LINK, "Links or unlinks image areas with one or more text areas\nLink"},
         {ID_TOOLS_GRID, "Set the grid properties\nSet Grid"},
-        {ID_TOOLS_PAGE_PROPERTIES, "Set the properties of the current page template\nSet Properties"},
+        {ID_TOOLS_PAGE_PROPERTIES,
+         "Set the properties of the current page template\nSet Properties"},
         {ID_TOOLS_SHOW_ORDER,
          "Shows the relative Order of the tools on the template page\nShow Order"},
         {ID_WINDOW_CLOSE_ALL, "Closes all open templates\nClose All"},
@@ -104,6 +106,7 @@ std::string CommandTooltip(unsigned id) {
 std::string FormatString(const char* text, const std::string& arg) {
     std::string s = text;
     std::size_t at = s.find("%s");
-    if (at != std::string::npos) s.replace(at, 2, arg);
+    if (at != std::string::npos)
+        s.replace(at, 2, arg);
     return s;
 }

@@ -46,8 +46,10 @@ bool IsValidFileTitle(const std::string& title) {
 std::string TemplateFileName(const std::string& name) {
     if (name.size() >= 4) {
         std::string ext = name.substr(name.size() - 4);
-        for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (ext == ".XML") return name;
+        for (char& c : ext)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (ext == ".XML")
+            return name;
     }
     return name + ".xml";
 }
@@ -78,7 +80,8 @@ bool WriteFileAtomically(const std::string& path, const std::string& text, std::
     std::size_t done = 0;
     while (ok && done < text.size()) {
         ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n <= 0) {
             *error = std::strerror(n < 0 ? errno : ENOSPC);
             ok = false;
@@ -110,7 +113,8 @@ bool WriteFileAtomically(const std::string& path, const std::string& text, std::
         *error = std::strerror(errno);
         ok = false;
     }
-    if (!ok) ::unlink(temp.c_str());
+    if (!ok)
+        ::unlink(temp.c_str());
     return ok;
 }
 
@@ -127,17 +131,22 @@ void CXMLEditorDoc::SetPathName(const std::string& path) {
 
 void CXMLEditorDoc::SetTitle(const std::string& title) {
     title_ = title;
-    if (frame_) frame_->setWindowTitle(QString::fromStdString(title));
+    if (frame_)
+        frame_->setWindowTitle(QString::fromStdString(title));
 }
 
-CXMLEditorView* CXMLEditorDoc::GetView() const { return frame_ ? frame_->GetView() : nullptr; }
+CXMLEditorView* CXMLEditorDoc::GetView() const {
+    return frame_ ? frame_->GetView() : nullptr;
+}
 
 std::string CXMLEditorDoc::TemplateText() const {
     CXMLEditorView* view = GetView();
     CTemplatePage* page = view ? view->GetPage() : nullptr;
-    if (!page) return {};
+    if (!page)
+        return {};
     CXMLTreeNode* root = page->WriteXML();
-    if (!root) return {};
+    if (!root)
+        return {};
     CXMLTree tree(root);
     tree.SetTopTag(LoadDesignerString(IDS_XML_TOP_TAG));
     char* text = tree.GetXML();
@@ -154,7 +163,8 @@ BOOL CXMLEditorDoc::OnSaveDocument(const std::string& fullPath, std::string* err
         *error = "the template has no content to write";
         return FALSE;
     }
-    if (!WriteFileAtomically(fullPath, text, error)) return FALSE;
+    if (!WriteFileAtomically(fullPath, text, error))
+        return FALSE;
     SetModifiedFlag(false);
     return TRUE;
 }
@@ -176,7 +186,8 @@ BOOL CXMLEditorDoc::DoSave(const std::string& path, BOOL replace) {
         name = RemoveExtension(name);
         // Until the library panes choose it, a first save starts in the
         // template library's root folder.
-        if (folder.empty()) folder = user_settings::ReadFolder("TemplateDir");
+        if (folder.empty())
+            folder = user_settings::ReadFolder("TemplateDir");
         std::string newFolder, newName;
         if (!DesignerUi::Get()->SaveTemplateAs(parent, folder, name, &newFolder, &newName)) {
             return FALSE;
@@ -213,17 +224,22 @@ BOOL CXMLEditorDoc::DoSave(const std::string& path, BOOL replace) {
             MB_OK | MB_ICONEXCLAMATION);
         return FALSE;
     }
-    if (replace) SetPathName(fullPath);
-    if (frame_ && frame_->GetMainFrame()) frame_->GetMainFrame()->AddRecent(fullPath);
+    if (replace)
+        SetPathName(fullPath);
+    if (frame_ && frame_->GetMainFrame())
+        frame_->GetMainFrame()->AddRecent(fullPath);
     return TRUE;
 }
 
 bool CXMLEditorDoc::SaveModified() {
-    if (!modified_) return true;
+    if (!modified_)
+        return true;
     std::string name = title_.empty() ? std::string("Untitled") : title_;
     int answer = Ask(frame_, "Save changes to " + name + "?", MB_YESNOCANCEL | MB_ICONEXCLAMATION);
-    if (answer == IDCANCEL) return false;
-    if (answer == IDYES) return DoFileSave() != FALSE;
+    if (answer == IDCANCEL)
+        return false;
+    if (answer == IDYES)
+        return DoFileSave() != FALSE;
     return true;
 }
 
@@ -231,7 +247,7 @@ bool CXMLEditorDoc::SaveModified() {
 
 // The view's own window: the parent of the page window, as big as the view.
 class CXMLEditorView::ViewWindow : public Window {
-public:
+  public:
     explicit ViewWindow(CXMLEditorView* view) : view_(view) {}
     ~ViewWindow() override { DestroyWindow(); }
     // The desk around the page.
@@ -249,7 +265,7 @@ public:
         }
     }
 
-private:
+  private:
     CXMLEditorView* view_;
 };
 
@@ -260,16 +276,22 @@ CXMLEditorView::CXMLEditorView(CChildFrame* frame)
     setMinimumSize(120, 90);
 }
 
-CXMLEditorView::~CXMLEditorView() { SetPage(nullptr); }
+CXMLEditorView::~CXMLEditorView() {
+    SetPage(nullptr);
+}
 
-Window* CXMLEditorView::GetViewWindow() const { return viewWindow_.get(); }
+Window* CXMLEditorView::GetViewWindow() const {
+    return viewWindow_.get();
+}
 
 void CXMLEditorView::SetPage(CTemplatePage* page) {
-    if (page_ == page) return;
+    if (page_ == page)
+        return;
     if (page_) {
         page_->DeleteAllTools();
         CDesignerApp* app = CDesignerApp::Get();
-        if (app) app->GetManager().DestroyPageObject(page_);
+        if (app)
+            app->GetManager().DestroyPageObject(page_);
     }
     page_ = page;
 }
@@ -280,7 +302,8 @@ void CXMLEditorView::resizeEvent(QResizeEvent* event) {
 }
 
 bool CXMLEditorView::HandleKey(UINT vk, bool down) {
-    if (vk < VK_LEFT || vk > VK_DOWN || !page_) return false;
+    if (vk < VK_LEFT || vk > VK_DOWN || !page_)
+        return false;
     if (down) {
         page_->OnArrowKey(vk);
     } else {
@@ -290,7 +313,8 @@ bool CXMLEditorView::HandleKey(UINT vk, bool down) {
 }
 
 void CXMLEditorView::RepaintPage() {
-    if (page_ && page_->IsWindow()) page_->Invalidate(FALSE);
+    if (page_ && page_->IsWindow())
+        page_->Invalidate(FALSE);
     update();
 }
 
@@ -310,10 +334,14 @@ bool CXMLEditorView::IsCommandEnabled(unsigned id) {
         case ID_EDIT_PASTE:
             return page && CDesignerApp::Get() &&
                    CDesignerApp::Get()->GetManager().IsTemplateOnClipboard();
-        case ID_EDIT_UNDO: return page && page->canUndo != 0;
-        case ID_EDIT_REDO: return page && page->canRedo != 0;
-        case ID_EDIT_LINK: return page && page->CanToggleLink();
-        case ID_EDIT_SELECT_ALL: return page && page->GetToolCount() > 0;
+        case ID_EDIT_UNDO:
+            return page && page->canUndo != 0;
+        case ID_EDIT_REDO:
+            return page && page->canRedo != 0;
+        case ID_EDIT_LINK:
+            return page && page->CanToggleLink();
+        case ID_EDIT_SELECT_ALL:
+            return page && page->GetToolCount() > 0;
         case ID_ALIGN_LEFT:
         case ID_ALIGN_RIGHT:
         case ID_ALIGN_TOP:
@@ -336,12 +364,30 @@ bool CXMLEditorView::IsCommandEnabled(unsigned id) {
 bool CXMLEditorView::OnCommand(unsigned id) {
     CTemplatePage* page = page_;
     switch (id) {
-        case ID_EDIT_DELETE: if (page) page->DeleteSelection(); break;
-        case ID_EDIT_CUT: if (page) page->Cut(); break;
-        case ID_EDIT_COPY: if (page) page->Copy(); break;
-        case ID_EDIT_PASTE: if (page) page->Paste(); break;
-        case ID_EDIT_UNDO: if (page) page->Undo(); break;
-        case ID_EDIT_REDO: if (page) page->Redo(); break;
+        case ID_EDIT_DELETE:
+            if (page)
+                page->DeleteSelection();
+            break;
+        case ID_EDIT_CUT:
+            if (page)
+                page->Cut();
+            break;
+        case ID_EDIT_COPY:
+            if (page)
+                page->Copy();
+            break;
+        case ID_EDIT_PASTE:
+            if (page)
+                page->Paste();
+            break;
+        case ID_EDIT_UNDO:
+            if (page)
+                page->Undo();
+            break;
+        case ID_EDIT_REDO:
+            if (page)
+                page->Redo();
+            break;
         case ID_EDIT_LINK:
             if (page && !page->ToggleLink()) {
                 DesignerUi::Get()->MessageBox(frame_, LoadDesignerString(IDS_LINK_REFUSED), MB_OK);
@@ -350,27 +396,65 @@ bool CXMLEditorView::OnCommand(unsigned id) {
         case ID_EDIT_SELECT_ALL:
             if (page) {
                 for (int i = 0; i < page->GetToolCount(); ++i) {
-                    if (CTemplateTool* tool = page->GetToolAt(i)) tool->SetSelection(SELECT_ON, TRUE);
+                    if (CTemplateTool* tool = page->GetToolAt(i))
+                        tool->SetSelection(SELECT_ON, TRUE);
                 }
             }
             break;
         case ID_EDIT_SELECT_NONE:
             if (page) {
-                if (CTemplateTool* tool = page->GetToolAt(0)) tool->SetSelection(SELECT_OFF, FALSE);
+                if (CTemplateTool* tool = page->GetToolAt(0))
+                    tool->SetSelection(SELECT_OFF, FALSE);
             }
             break;
-        case ID_ALIGN_LEFT: if (page) page->AlignLeft(); break;
-        case ID_ALIGN_RIGHT: if (page) page->AlignRight(); break;
-        case ID_ALIGN_TOP: if (page) page->AlignTop(); break;
-        case ID_ALIGN_BOTTOM: if (page) page->AlignBottom(); break;
-        case ID_SAME_WIDTH: if (page) page->MakeSameWidth(); break;
-        case ID_SAME_HEIGHT: if (page) page->MakeSameHeight(); break;
-        case ID_SAME_SIZE: if (page) page->MakeSameSize(); break;
-        case ID_CENTER_VERTICAL: if (page) page->CenterVertically(); break;
-        case ID_CENTER_HORIZONTAL: if (page) page->CenterHorizontally(); break;
-        case ID_SPACE_DOWN: if (page) page->SpaceDownEvenly(); break;
-        case ID_SPACE_ACROSS: if (page) page->SpaceAcrossEvenly(); break;
-        case ID_TOOLS_PAGE_PROPERTIES: if (page) page->EditProperties(); break;
+        case ID_ALIGN_LEFT:
+            if (page)
+                page->AlignLeft();
+            break;
+        case ID_ALIGN_RIGHT:
+            if (page)
+                page->AlignRight();
+            break;
+        case ID_ALIGN_TOP:
+            if (page)
+                page->AlignTop();
+            break;
+        case ID_ALIGN_BOTTOM:
+            if (page)
+                page->AlignBottom();
+            break;
+        case ID_SAME_WIDTH:
+            if (page)
+                page->MakeSameWidth();
+            break;
+        case ID_SAME_HEIGHT:
+            if (page)
+                page->MakeSameHeight();
+            break;
+        case ID_SAME_SIZE:
+            if (page)
+                page->MakeSameSize();
+            break;
+        case ID_CENTER_VERTICAL:
+            if (page)
+                page->CenterVertically();
+            break;
+        case ID_CENTER_HORIZONTAL:
+            if (page)
+                page->CenterHorizontally();
+            break;
+        case ID_SPACE_DOWN:
+            if (page)
+                page->SpaceDownEvenly();
+            break;
+        case ID_SPACE_ACROSS:
+            if (page)
+                page->SpaceAcrossEvenly();
+            break;
+        case ID_TOOLS_PAGE_PROPERTIES:
+            if (page)
+                page->EditProperties();
+            break;
         default:
             return false;
     }

@@ -17,7 +17,7 @@ class CMainFrame;
 // The document: path name, title and modified flag. The template itself is
 // held by the view's page object.
 class CXMLEditorDoc {
-public:
+  public:
     explicit CXMLEditorDoc(CChildFrame* frame) : frame_(frame) {}
 
     const std::string& GetPathName() const { return pathName_; }
@@ -45,7 +45,7 @@ public:
     // cancelled or the save failed.
     bool SaveModified();
 
-private:
+  private:
     CChildFrame* frame_;
     std::string pathName_;
     std::string title_;
@@ -56,7 +56,7 @@ private:
 // window is the only child of the view's own window, which fills the widget.
 class CXMLEditorView : public CWindowHostWidget {
     Q_OBJECT
-public:
+  public:
     explicit CXMLEditorView(CChildFrame* frame);
     ~CXMLEditorView() override;
 
@@ -75,11 +75,11 @@ public:
     // Repaints the page now.
     void RepaintPage();
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     bool HandleKey(UINT virtualKey, bool down) override;
 
-private:
+  private:
     class ViewWindow;
     CChildFrame* frame_;
     std::unique_ptr<ViewWindow> viewWindow_;
@@ -88,7 +88,7 @@ private:
 
 class CChildFrame : public QMdiSubWindow {
     Q_OBJECT
-public:
+  public:
     explicit CChildFrame(CMainFrame* mainFrame);
     ~CChildFrame() override;
 
@@ -99,11 +99,11 @@ public:
     // true when it is gone.
     bool CloseFrame();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     CMainFrame* mainFrame_;
     CXMLEditorDoc doc_;
     CXMLEditorView* view_;

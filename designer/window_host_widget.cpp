@@ -13,7 +13,8 @@
 using namespace platform;
 
 QImage ImageOfBitmap(const Bitmap& bitmap) {
-    if (bitmap.IsEmpty()) return QImage();
+    if (bitmap.IsEmpty())
+        return QImage();
     // Cairo's 32-bit pixels have the layout of Qt's (premultiplied) RGB32.
     QImage view(bitmap.Data(), bitmap.Width(), bitmap.Height(), bitmap.Stride(),
                 bitmap.HasAlpha() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
@@ -21,58 +22,94 @@ QImage ImageOfBitmap(const Bitmap& bitmap) {
 }
 
 QIcon IconOfHandle(HICON icon) {
-    if (!icon || !icon->image()) return QIcon();
+    if (!icon || !icon->image())
+        return QIcon();
     return QIcon(QPixmap::fromImage(ImageOfBitmap(*icon->image())));
 }
 
 QCursor CursorOfHandle(HCURSOR cursor) {
-    if (!cursor) return QCursor(Qt::ArrowCursor);
+    if (!cursor)
+        return QCursor(Qt::ArrowCursor);
     if (!cursor->IsStandard()) {
         return QCursor(QPixmap::fromImage(ImageOfBitmap(*cursor->image())), cursor->hotSpot().x,
                        cursor->hotSpot().y);
     }
     switch (cursor->shape()) {
-        case StandardCursor::IBeam: return QCursor(Qt::IBeamCursor);
-        case StandardCursor::Wait: return QCursor(Qt::WaitCursor);
-        case StandardCursor::Cross: return QCursor(Qt::CrossCursor);
-        case StandardCursor::SizeNWSE: return QCursor(Qt::SizeFDiagCursor);
-        case StandardCursor::SizeNESW: return QCursor(Qt::SizeBDiagCursor);
-        case StandardCursor::SizeWE: return QCursor(Qt::SizeHorCursor);
-        case StandardCursor::SizeNS: return QCursor(Qt::SizeVerCursor);
-        case StandardCursor::SizeAll: return QCursor(Qt::SizeAllCursor);
-        case StandardCursor::No: return QCursor(Qt::ForbiddenCursor);
-        case StandardCursor::Hand: return QCursor(Qt::PointingHandCursor);
-        case StandardCursor::AppStarting: return QCursor(Qt::BusyCursor);
-        case StandardCursor::Arrow: break;
+        case StandardCursor::IBeam:
+            return QCursor(Qt::IBeamCursor);
+        case StandardCursor::Wait:
+            return QCursor(Qt::WaitCursor);
+        case StandardCursor::Cross:
+            return QCursor(Qt::CrossCursor);
+        case StandardCursor::SizeNWSE:
+            return QCursor(Qt::SizeFDiagCursor);
+        case StandardCursor::SizeNESW:
+            return QCursor(Qt::SizeBDiagCursor);
+        case StandardCursor::SizeWE:
+            return QCursor(Qt::SizeHorCursor);
+        case StandardCursor::SizeNS:
+            return QCursor(Qt::SizeVerCursor);
+        case StandardCursor::SizeAll:
+            return QCursor(Qt::SizeAllCursor);
+        case StandardCursor::No:
+            return QCursor(Qt::ForbiddenCursor);
+        case StandardCursor::Hand:
+            return QCursor(Qt::PointingHandCursor);
+        case StandardCursor::AppStarting:
+            return QCursor(Qt::BusyCursor);
+        case StandardCursor::Arrow:
+            break;
     }
     return QCursor(Qt::ArrowCursor);
 }
 
 UINT VirtualKeyOfQtKey(int key) {
-    if (key >= Qt::Key_A && key <= Qt::Key_Z) return static_cast<UINT>(key);  // same codes
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) return static_cast<UINT>(key);
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + static_cast<UINT>(key - Qt::Key_F1);
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return static_cast<UINT>(key);  // same codes
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return static_cast<UINT>(key);
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return VK_F1 + static_cast<UINT>(key - Qt::Key_F1);
     switch (key) {
-        case Qt::Key_Left: return VK_LEFT;
-        case Qt::Key_Up: return VK_UP;
-        case Qt::Key_Right: return VK_RIGHT;
-        case Qt::Key_Down: return VK_DOWN;
-        case Qt::Key_Backspace: return VK_BACK;
-        case Qt::Key_Tab: return VK_TAB;
+        case Qt::Key_Left:
+            return VK_LEFT;
+        case Qt::Key_Up:
+            return VK_UP;
+        case Qt::Key_Right:
+            return VK_RIGHT;
+        case Qt::Key_Down:
+            return VK_DOWN;
+        case Qt::Key_Backspace:
+            return VK_BACK;
+        case Qt::Key_Tab:
+            return VK_TAB;
         case Qt::Key_Return:
-        case Qt::Key_Enter: return VK_RETURN;
-        case Qt::Key_Shift: return VK_SHIFT;
-        case Qt::Key_Control: return VK_CONTROL;
-        case Qt::Key_Alt: return VK_MENU;
-        case Qt::Key_Escape: return VK_ESCAPE;
-        case Qt::Key_Space: return VK_SPACE;
-        case Qt::Key_PageUp: return VK_PRIOR;
-        case Qt::Key_PageDown: return VK_NEXT;
-        case Qt::Key_End: return VK_END;
-        case Qt::Key_Home: return VK_HOME;
-        case Qt::Key_Insert: return VK_INSERT;
-        case Qt::Key_Delete: return VK_DELETE;
-        default: return 0;
+        case Qt::Key_Enter:
+            return VK_RETURN;
+        case Qt::Key_Shift:
+            return VK_SHIFT;
+        case Qt::Key_Control:
+            return VK_CONTROL;
+        case Qt::Key_Alt:
+            return VK_MENU;
+        case Qt::Key_Escape:
+            return VK_ESCAPE;
+        case Qt::Key_Space:
+            return VK_SPACE;
+        case Qt::Key_PageUp:
+            return VK_PRIOR;
+        case Qt::Key_PageDown:
+            return VK_NEXT;
+        case Qt::Key_End:
+            return VK_END;
+        case Qt::Key_Home:
+            return VK_HOME;
+        case Qt::Key_Insert:
+            return VK_INSERT;
+        case Qt::Key_Delete:
+            return VK_DELETE;
+        default:
+            return 0;
     }
 }
 
@@ -91,14 +128,17 @@ CWindowHostWidget::~CWindowHostWidget() {
 
 void CWindowHostWidget::ProcessIdle() {
     idlePending_ = false;
-    if (manager_) manager_->ProcessPostedMessages();
+    if (manager_)
+        manager_->ProcessPostedMessages();
 }
 
 void CWindowHostWidget::InvalidateHost(const Rect& r) {
     update(QRect(r.left, r.top, r.Width(), r.Height()));
 }
 
-void CWindowHostWidget::SetHostCursor(HCURSOR cursor) { setCursor(CursorOfHandle(cursor)); }
+void CWindowHostWidget::SetHostCursor(HCURSOR cursor) {
+    setCursor(CursorOfHandle(cursor));
+}
 
 void CWindowHostWidget::FillQMenu(QMenu* qmenu, const Menu& menu) {
     for (const Menu::Item& item : menu.items()) {
@@ -142,10 +182,14 @@ int CWindowHostWidget::ShowMessageBox(Window* owner, std::string_view text,
 bool CWindowHostWidget::IsKeyDown(int virtualKey) const {
     Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
     switch (virtualKey) {
-        case VK_SHIFT: return mods & Qt::ShiftModifier;
-        case VK_CONTROL: return mods & Qt::ControlModifier;
-        case VK_MENU: return mods & Qt::AltModifier;
-        default: return keysDown_.count(static_cast<UINT>(virtualKey)) != 0;
+        case VK_SHIFT:
+            return mods & Qt::ShiftModifier;
+        case VK_CONTROL:
+            return mods & Qt::ControlModifier;
+        case VK_MENU:
+            return mods & Qt::AltModifier;
+        default:
+            return keysDown_.count(static_cast<UINT>(virtualKey)) != 0;
     }
 }
 
@@ -155,7 +199,8 @@ Point CWindowHostWidget::GetScreenOrigin() const {
 }
 
 void CWindowHostWidget::RequestIdleProcessing() {
-    if (idlePending_) return;
+    if (idlePending_)
+        return;
     idlePending_ = true;
     QTimer::singleShot(0, this, [this] { ProcessIdle(); });
 }
@@ -180,18 +225,27 @@ void CWindowHostWidget::resizeEvent(QResizeEvent* event) {
 
 UINT CWindowHostWidget::KeysOf(Qt::KeyboardModifiers modifiers) {
     UINT keys = 0;
-    if (modifiers & Qt::ShiftModifier) keys |= MK_SHIFT;
-    if (modifiers & Qt::ControlModifier) keys |= MK_CONTROL;
+    if (modifiers & Qt::ShiftModifier)
+        keys |= MK_SHIFT;
+    if (modifiers & Qt::ControlModifier)
+        keys |= MK_CONTROL;
     return keys;
 }
 
 namespace {
 bool ButtonOf(Qt::MouseButton b, MouseButton* out) {
     switch (b) {
-        case Qt::LeftButton: *out = MouseButton::Left; return true;
-        case Qt::RightButton: *out = MouseButton::Right; return true;
-        case Qt::MiddleButton: *out = MouseButton::Middle; return true;
-        default: return false;
+        case Qt::LeftButton:
+            *out = MouseButton::Left;
+            return true;
+        case Qt::RightButton:
+            *out = MouseButton::Right;
+            return true;
+        case Qt::MiddleButton:
+            *out = MouseButton::Middle;
+            return true;
+        default:
+            return false;
     }
 }
 Point PointOf(QMouseEvent* e) {
@@ -202,7 +256,8 @@ Point PointOf(QMouseEvent* e) {
 
 void CWindowHostWidget::mousePressEvent(QMouseEvent* e) {
     MouseButton b;
-    if (!ButtonOf(e->button(), &b)) return;
+    if (!ButtonOf(e->button(), &b))
+        return;
     setFocus(Qt::MouseFocusReason);
     manager_->MouseDown(b, PointOf(e), KeysOf(e->modifiers()),
                         static_cast<std::uint32_t>(e->timestamp()));
@@ -215,7 +270,8 @@ void CWindowHostWidget::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void CWindowHostWidget::mouseReleaseEvent(QMouseEvent* e) {
     MouseButton b;
-    if (!ButtonOf(e->button(), &b)) return;
+    if (!ButtonOf(e->button(), &b))
+        return;
     manager_->MouseUp(b, PointOf(e), KeysOf(e->modifiers()),
                       static_cast<std::uint32_t>(e->timestamp()));
 }
@@ -234,7 +290,8 @@ void CWindowHostWidget::keyPressEvent(QKeyEvent* e) {
     UINT vk = VirtualKeyOfQtKey(e->key());
     if (vk != 0) {
         keysDown_.insert(vk);
-        if (HandleKey(vk, true)) return;
+        if (HandleKey(vk, true))
+            return;
         manager_->KeyDown(vk, KeysOf(e->modifiers()));
     } else if (e->text().isEmpty()) {
         QWidget::keyPressEvent(e);
@@ -242,7 +299,8 @@ void CWindowHostWidget::keyPressEvent(QKeyEvent* e) {
     }
     QString text = e->text();
     for (char32_t c : text.toStdU32String()) {
-        if (c >= 0x20 || c == '\r' || c == '\b' || c == '\t') manager_->Char(static_cast<UINT>(c));
+        if (c >= 0x20 || c == '\r' || c == '\b' || c == '\t')
+            manager_->Char(static_cast<UINT>(c));
     }
 }
 
@@ -253,7 +311,8 @@ void CWindowHostWidget::keyReleaseEvent(QKeyEvent* e) {
         return;
     }
     keysDown_.erase(vk);
-    if (HandleKey(vk, false)) return;
+    if (HandleKey(vk, false))
+        return;
     manager_->KeyUp(vk, KeysOf(e->modifiers()));
 }
 

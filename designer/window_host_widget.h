@@ -22,7 +22,7 @@ UINT VirtualKeyOfQtKey(int qtKey);
 
 class CWindowHostWidget : public QWidget, public platform::WindowHost {
     Q_OBJECT
-public:
+  public:
     explicit CWindowHostWidget(QWidget* parent = nullptr);
     ~CWindowHostWidget() override;
 
@@ -44,7 +44,7 @@ public:
     platform::Point GetScreenOrigin() const override;
     void RequestIdleProcessing() override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -61,7 +61,7 @@ protected:
         return false;
     }
 
-private:
+  private:
     static UINT KeysOf(Qt::KeyboardModifiers modifiers);
 
     std::unique_ptr<platform::WindowManager> manager_;

@@ -10,7 +10,8 @@ std::string Drain(int fd) {
     std::string all;
     char buf[512];
     ssize_t n;
-    while ((n = ::read(fd, buf, sizeof buf)) > 0) all.append(buf, static_cast<std::size_t>(n));
+    while ((n = ::read(fd, buf, sizeof buf)) > 0)
+        all.append(buf, static_cast<std::size_t>(n));
     return all;
 }
 

@@ -7,8 +7,8 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLabel>
 #include <QDialog>
+#include <QLabel>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -24,14 +24,15 @@
 #include "platform/testing/temp_hives.h"
 
 class ScriptedUi : public DesignerUi {
-public:
+  public:
     struct Box {
         std::string text;
         UINT type;
     };
     int MessageBox(QWidget*, const std::string& text, UINT type) override {
         boxes.push_back({text, type});
-        if (answers.empty()) return platform::DefaultMessageBoxAnswer(type);
+        if (answers.empty())
+            return platform::DefaultMessageBoxAnswer(type);
         int a = answers.front();
         answers.pop_front();
         return a;
@@ -39,7 +40,8 @@ public:
     bool SaveTemplateAs(QWidget*, const std::string& folder, const std::string& name,
                         std::string* outFolder, std::string* outName) override {
         saveDialogs.push_back(folder + "|" + name);
-        if (saveAnswers.empty()) return false;
+        if (saveAnswers.empty())
+            return false;
         std::string path = saveAnswers.front();
         saveAnswers.pop_front();
         SplitTemplatePath(path, outFolder, outName);
@@ -55,7 +57,8 @@ public:
     int RunDialog(QDialog* dialog) override {
         ++dialogsRun;
         if (auto* dlg = qobject_cast<CNewTemplateDlg*>(dialog)) {
-            if (newTemplate) return newTemplate(dlg);
+            if (newTemplate)
+                return newTemplate(dlg);
             return QDialog::Rejected;
         }
         for (QLabel* label : dialog->findChildren<QLabel*>()) {
@@ -81,7 +84,8 @@ public:
 inline std::function<int(CNewTemplateDlg*)> ChoosePaper(const std::string& name) {
     return [name](CNewTemplateDlg* dlg) {
         int index = dlg->GetPaperList()->findText(QString::fromStdString(name));
-        if (index < 0) return int(QDialog::Rejected);
+        if (index < 0)
+            return int(QDialog::Rejected);
         dlg->GetPaperList()->setCurrentIndex(index);
         dlg->OnCommand(1025);
         return dlg->result();
@@ -89,7 +93,7 @@ inline std::function<int(CNewTemplateDlg*)> ChoosePaper(const std::string& name)
 }
 
 class DesignerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         templates_ = hives_.Dir() + "/templates";
         std::filesystem::create_directories(templates_);
@@ -113,9 +117,14 @@ protected:
         std::string text =
             "Windows Registry Editor Version 5.00\n\n"
             "[HKEY_LOCAL_MACHINE\\Software\\ZYN Systems\\Corvantis\\Template Designer]\n"
-            "\"PageDir\"=\"" + pageDir + "\"\n"
-            "\"ToolDir\"=\"" + toolDir + "\"\n"
-            "\"TemplateDir\"=\"" + templates_ + "\"\n";
+            "\"PageDir\"=\"" +
+            pageDir +
+            "\"\n"
+            "\"ToolDir\"=\"" +
+            toolDir +
+            "\"\n"
+            "\"TemplateDir\"=\"" +
+            templates_ + "\"\n";
         hives_.WriteMachine(text);
     }
 
@@ -124,7 +133,8 @@ protected:
     bool Start(std::vector<std::string> args = {}, const std::string& newPaper = "",
                std::unique_ptr<CallerLink> link = nullptr) {
         app_ = std::make_unique<CDesignerApp>();
-        if (link) app_->SetCallerLink(std::move(link));
+        if (link)
+            app_->SetCallerLink(std::move(link));
         ui_.newTemplate = newPaper.empty() ? nullptr : ChoosePaper(newPaper);
         bool ok = app_->InitInstance(args);
         QApplication::processEvents();

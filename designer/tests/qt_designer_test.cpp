@@ -96,8 +96,8 @@ TEST_F(DesignerStartup, CallerEventsInOrderAndNoMinimiseButton) {
     ASSERT_EQ(events->events, std::vector<std::string>{"READY " + id});
     frame()->AddRecent("/x/last.xml");
     app_->ExitInstance();
-    EXPECT_EQ(events->events, (std::vector<std::string>{"READY " + id, "CLOSING " + id + " /x/last.xml",
-                                                        "FOREGROUND"}));
+    EXPECT_EQ(events->events, (std::vector<std::string>{
+                                  "READY " + id, "CLOSING " + id + " /x/last.xml", "FOREGROUND"}));
 }
 
 TEST_F(DesignerStartup, WithoutCallerNoEventsAndMinimiseButton) {
@@ -154,7 +154,7 @@ TEST(DesignerNewTemplateDialog, Preselection) {
 }
 
 class DesignerTemplates : public DesignerTest {
-protected:
+  protected:
     void SetUp() override {
         DesignerTest::SetUp();
         ASSERT_TRUE(Start());
@@ -253,7 +253,8 @@ TEST_F(DesignerTemplates, OverwriteQuestionOnlyAfterTheDialog) {
     ui_.answers.push_back(platform::IDNO);
     EXPECT_FALSE(child->GetDocument()->DoSave("", TRUE));
     ASSERT_EQ(ui_.boxes.size(), 1u);
-    EXPECT_EQ(ui_.boxes[0].text, "The file \"here.xml\" already exists. Do you wish to overwrite it?");
+    EXPECT_EQ(ui_.boxes[0].text,
+              "The file \"here.xml\" already exists. Do you wish to overwrite it?");
     EXPECT_EQ(ui_.boxes[0].type & platform::MB_TYPEMASK, platform::MB_YESNO);
     EXPECT_EQ(ReadAll(target), "old");
     // Yes writes it; a later Save over the same file does not ask.
@@ -287,7 +288,8 @@ TEST_F(DesignerTemplates, FailedSaveKeepsTheOldFileAndNamesIt) {
     EXPECT_EQ(ReadAll(target), "old");
     // No temporary file is left beside it.
     int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(templates_)) (void)entry, ++files;
+    for (const auto& entry : std::filesystem::directory_iterator(templates_))
+        (void)entry, ++files;
     EXPECT_EQ(files, 1);
     EXPECT_TRUE(child->GetDocument()->IsModified());
 }
@@ -316,7 +318,8 @@ TEST_F(DesignerTemplates, UnsupportedTemplateGivesMessageAndNoWindow) {
     { std::ofstream(path) << "<?xml version=\"1.0\"?>\n<SomethingElse/>\n"; }
     EXPECT_EQ(app_->OpenTemplateFile(path), nullptr);
     ASSERT_EQ(ui_.boxes.size(), 1u);
-    EXPECT_EQ(ui_.boxes[0].text, "This template is not currently supported\nby the available plugins.");
+    EXPECT_EQ(ui_.boxes[0].text,
+              "This template is not currently supported\nby the available plugins.");
     QApplication::processEvents();
     EXPECT_TRUE(frame()->GetChildren().empty());
 }
@@ -338,7 +341,8 @@ TEST_F(DesignerTemplates, CommandEnabling) {
     NewTemplate();
     CTemplatePage* page = ActivePage(frame());
     EXPECT_FALSE(frame()->IsCommandEnabled(ID_EDIT_SELECT_ALL));
-    for (int i = 0; i < 3; ++i) DropTool(frame(), 1, {40 + 90 * i, 40 + 60 * i});
+    for (int i = 0; i < 3; ++i)
+        DropTool(frame(), 1, {40 + 90 * i, 40 + 60 * i});
     ASSERT_EQ(page->GetToolCount(), 3);
     frame()->OnCommand(ID_EDIT_SELECT_NONE);
     ASSERT_EQ(page->GetSelectedCount(), 0);
@@ -346,9 +350,9 @@ TEST_F(DesignerTemplates, CommandEnabling) {
     struct Rule {
         unsigned id;
         int needed;  // selected areas needed
-    } rules[] = {{ID_EDIT_COPY, 1},       {ID_EDIT_CUT, 1},          {ID_ALIGN_LEFT, 2},
-                 {ID_ALIGN_BOTTOM, 2},    {ID_SAME_SIZE, 2},         {ID_CENTER_VERTICAL, 1},
-                 {ID_CENTER_HORIZONTAL, 1}, {ID_SPACE_DOWN, 3},      {ID_SPACE_ACROSS, 3}};
+    } rules[] = {{ID_EDIT_COPY, 1},         {ID_EDIT_CUT, 1},   {ID_ALIGN_LEFT, 2},
+                 {ID_ALIGN_BOTTOM, 2},      {ID_SAME_SIZE, 2},  {ID_CENTER_VERTICAL, 1},
+                 {ID_CENTER_HORIZONTAL, 1}, {ID_SPACE_DOWN, 3}, {ID_SPACE_ACROSS, 3}};
     for (int selected = 0; selected <= 3; ++selected) {
         for (int i = 0; i < 3; ++i) {
             page->GetToolAt(i)->SetSelection(i < selected ? SELECT_ON : SELECT_OFF, TRUE);
@@ -473,7 +477,8 @@ TEST_F(DesignerTemplates, ShowOrderIsSharedByAllWindows) {
 }
 
 TEST_F(DesignerTemplates, CloseAllStopsAtACancelledPrompt) {
-    for (int i = 0; i < 3; ++i) NewTemplate();
+    for (int i = 0; i < 3; ++i)
+        NewTemplate();
     // The middle one is modified; the active (last) one closes first.
     std::vector<CChildFrame*> children = frame()->GetChildren();
     ASSERT_EQ(children.size(), 3u);
@@ -499,16 +504,17 @@ TEST_F(DesignerTemplates, AboutAndHelp) {
     frame()->OnCommand(ID_APP_ABOUT);
     ASSERT_EQ(ui_.dialogTitles.size(), 1u);
     EXPECT_EQ(ui_.dialogTitles[0], "About Template Designer");
-    EXPECT_NE(std::find(ui_.dialogTexts.begin(), ui_.dialogTexts.end(), "Corvantis Template Designer"),
-              ui_.dialogTexts.end());
+    EXPECT_NE(
+        std::find(ui_.dialogTexts.begin(), ui_.dialogTexts.end(), "Corvantis Template Designer"),
+        ui_.dialogTexts.end());
     EXPECT_NE(std::find(ui_.dialogTexts.begin(), ui_.dialogTexts.end(), "Version 2.0.0.609"),
               ui_.dialogTexts.end());
 }
 
 TEST_F(DesignerStartup, StartTemplateFallsBackToTheFirstRecent) {
     // Option values end at the next "-", so these paths have none.
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                ("designerstart" + std::to_string(::getpid()));
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("designerstart" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     std::string given = (dir / "given.xml").string();
     std::string recent = (dir / "recent.xml").string();
@@ -525,7 +531,8 @@ TEST_F(DesignerStartup, StartTemplateFallsBackToTheFirstRecent) {
         SCOPED_TRACE(c.option + " / " + c.mru);
         ASSERT_TRUE(user_settings::WriteString("MRU_Template_1", c.mru));
         std::vector<std::string> args;
-        if (!c.option.empty()) args.push_back("-T" + c.option);
+        if (!c.option.empty())
+            args.push_back("-T" + c.option);
         ASSERT_TRUE(Start(args));
         EXPECT_EQ(frame()->GetStartSelection(), c.expected);
         app_.reset();

@@ -21,7 +21,7 @@ std::string ReadAll(const std::string& path) {
 }
 
 class DesignerStaged : public DesignerTest {
-protected:
+  protected:
     void SetUp() override {
         DesignerTest::SetUp();
         std::string pages = std::string(CV_STAGE_DIR) + "/lib/corvantis/pagestyles";
@@ -36,8 +36,10 @@ protected:
         for (int i = 0; i < app_->GetManager().toolManager.GetToolTypeCount(); ++i) {
             std::string name;
             app_->GetManager().toolManager.GetToolTypeName(i, name);
-            if (name == "Text") text_ = i;
-            if (name == "Image") image_ = i;
+            if (name == "Text")
+                text_ = i;
+            if (name == "Image")
+                image_ = i;
         }
         ASSERT_GE(text_, 0);
         ASSERT_GE(image_, 0);
@@ -120,7 +122,8 @@ TEST_F(DesignerStaged, SampleTemplatesOpenAndWriteBackUnchanged) {
     std::string root = std::string(CV_SOURCE_DIR) + "/share/corvantis/templates";
     int count = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-        if (entry.path().extension() != ".xml") continue;
+        if (entry.path().extension() != ".xml")
+            continue;
         SCOPED_TRACE(entry.path().string());
         ++count;
         CChildFrame* child = app_->OpenTemplateFile(entry.path().string());

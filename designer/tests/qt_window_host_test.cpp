@@ -17,12 +17,14 @@ namespace {
 using namespace platform;
 
 class Recorder : public Window {
-public:
+  public:
     ~Recorder() override { DestroyWindow(); }
     void OnLButtonDown(UINT, Point p) override { events.push_back("down " + Str(p)); }
     void OnLButtonUp(UINT, Point p) override { events.push_back("up " + Str(p)); }
     void OnLButtonDblClk(UINT, Point p) override { events.push_back("dbl " + Str(p)); }
-    void OnKeyDown(UINT key, UINT, UINT) override { events.push_back("key " + std::to_string(key)); }
+    void OnKeyDown(UINT key, UINT, UINT) override {
+        events.push_back("key " + std::to_string(key));
+    }
     void OnPaint(DC* dc) override {
         Rect r;
         GetClientRect(&r);
@@ -30,7 +32,8 @@ public:
         dc->FillRect(r, &red);
     }
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM) override {
-        if (message == WM_USER + 5) events.push_back("posted " + std::to_string(wParam));
+        if (message == WM_USER + 5)
+            events.push_back("posted " + std::to_string(wParam));
         return 0;
     }
     static std::string Str(Point p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
@@ -39,7 +42,8 @@ public:
 
 void Mouse(QWidget* w, QEvent::Type type, QPoint at, ulong time) {
     QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), Qt::LeftButton,
-                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                  Qt::NoModifier);
     e.setTimestamp(time);
     QApplication::sendEvent(w, &e);
 }

@@ -20,10 +20,10 @@ TEST(DesignerSettings, PlacementLayoutAndMinimisedRestore) {
     p.bottom = 620;
     std::vector<BYTE> bytes = EncodePlacement(p);
     ASSERT_EQ(bytes.size(), 44u);
-    EXPECT_EQ(bytes[0], 44);        // length field
-    EXPECT_EQ(bytes[8], 2);         // show command
-    EXPECT_EQ(bytes[12], 0xFF);     // minimised position -1
-    EXPECT_EQ(bytes[28], 10);       // normal rectangle
+    EXPECT_EQ(bytes[0], 44);     // length field
+    EXPECT_EQ(bytes[8], 2);      // show command
+    EXPECT_EQ(bytes[12], 0xFF);  // minimised position -1
+    EXPECT_EQ(bytes[28], 10);    // normal rectangle
     EXPECT_EQ(bytes[40] | bytes[41] << 8, 620);
     auto decoded = DecodePlacement(bytes);
     ASSERT_TRUE(decoded);
@@ -99,7 +99,8 @@ TEST(DesignerSettings, EditingSettingsRoundTripThroughUserHive) {
 TEST(DesignerSettings, RecentTemplates) {
     platform::TempHives hives;
     std::array<std::string, kRecentCount> recent;
-    for (const char* p : {"/a.xml", "/b.xml", "/c.xml", "/a.xml"}) AddRecentTemplate(recent, p);
+    for (const char* p : {"/a.xml", "/b.xml", "/c.xml", "/a.xml"})
+        AddRecentTemplate(recent, p);
     EXPECT_EQ(recent[0], "/a.xml");
     EXPECT_EQ(recent[1], "/c.xml");
     EXPECT_EQ(recent[2], "/b.xml");
