@@ -8,7 +8,10 @@
 #include <csignal>
 
 #include <QKeyEvent>
+#include <QDockWidget>
 #include <QMdiArea>
+#include <QStatusBar>
+#include <QToolBar>
 #include <QMimeData>
 #include <QUrl>
 #include <fstream>
@@ -143,6 +146,85 @@ TEST_F(DesignerStartup, SettingsWrittenAtExitAreReadAtNextStart) {
     EXPECT_EQ(app_->GetManager().UseGrid, 1u);
     EXPECT_DOUBLE_EQ(app_->GetManager().gridDim.width, 635.0);
     EXPECT_TRUE(frame()->GetAction(ID_TOOLS_SHOW_ORDER)->isChecked());
+}
+
+TEST_F(DesignerStartup, MenusToolbarsAndStatusBar) {
+    ASSERT_TRUE(Start());
+    struct Item {
+        unsigned id;
+        const char* text;
+        const char* shortcut;
+    } items[] = {
+        {57600, "&New...", "Ctrl+N"},
+        {57601, "&Open", "Ctrl+O"},
+        {57602, "&Close", ""},
+        {57603, "&Save", "Ctrl+S"},
+        {57604, "Save &As...", ""},
+        {32797, "Import Templates...", ""},
+        {32798, "Export Templates...", ""},
+        {32820, "MRU 1", ""},
+        {32824, "MRU 5", ""},
+        {57665, "E&xit to Corvantis", "Esc"},
+        {57643, "&Undo", "Ctrl+Z"},
+        {57644, "&Redo", "Ctrl+Y"},
+        {57635, "Cu&t", "Ctrl+X"},
+        {57634, "&Copy", "Ctrl+C"},
+        {57637, "&Paste", "Ctrl+V"},
+        {32801, "[Un]Lin&k", "Ctrl+L"},
+        {57642, "Select A&ll", "Ctrl+A"},
+        {32794, "Select &None", "Shift+Ctrl+A"},
+        {32802, "Set &Grid Properties...", "Ctrl+G"},
+        {32803, "Set &Page Properties...", "Ctrl+I"},
+        {32807, "Show Printer &Margins...", "Ctrl+M"},
+        {32804, "Show &Order", "Ctrl+D"},
+        {57650, "&Cascade", ""},
+        {57651, "&Tile", ""},
+        {57649, "&Arrange Icons", ""},
+        {32805, "Close Al&l", ""},
+        {32806, "Template Designer Help", "F1"},
+        {57664, "&About Template Designer...", ""},
+        {32775, nullptr, "Del"},
+        {32814, nullptr, "F5"},
+    };
+    for (const Item& item : items) {
+        SCOPED_TRACE(item.id);
+        QAction* action = frame()->GetAction(item.id);
+        ASSERT_NE(action, nullptr);
+        if (item.text) {
+            EXPECT_EQ(action->text().toStdString(), item.text);
+        }
+        EXPECT_EQ(action->shortcut(), QKeySequence(QString(item.shortcut)));
+    }
+    EXPECT_EQ(frame()->GetAction(57600)->statusTip(), "Create a new template");
+    EXPECT_EQ(frame()->GetAction(57600)->toolTip(), "New");
+    EXPECT_EQ(frame()->GetAction(32794)->statusTip(), "Unselects any selected tools in the page");
+    EXPECT_EQ(frame()->GetAction(32791)->statusTip(), "Evenly spaces the tools horizontally");
+
+    // Toolbars in their documented order (0 for a gap).
+    auto order = [](QToolBar* bar) {
+        std::vector<unsigned> ids;
+        for (QAction* a : bar->actions()) ids.push_back(a->isSeparator() ? 0 : a->data().toUInt());
+        return ids;
+    };
+    EXPECT_EQ(order(frame()->GetMainToolBar()),
+              (std::vector<unsigned>{57600, 57601, 57603, 0, 57635, 57634, 57637, 0, 57643, 57644,
+                                     0, 32801, 0, 32806}));
+    EXPECT_EQ(order(frame()->GetArrangeToolBar()),
+              (std::vector<unsigned>{32779, 32780, 32781, 32782, 0, 32786, 32787, 0, 32791, 32790,
+                                     0, 32783, 32784, 32785, 0, 32802, 32807}));
+    EXPECT_EQ(frame()->GetMainToolBar()->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    EXPECT_EQ(frame()->GetAction(57600)->iconText(), "New");
+    EXPECT_EQ(frame()->toolBarArea(frame()->GetAreaToolBar()), Qt::LeftToolBarArea);
+
+    const int widths[] = {80, 80, 90, 70};
+    for (int i = 1; i <= 4; ++i) {
+        ASSERT_NE(frame()->GetStatusPane(i), nullptr);
+        EXPECT_EQ(frame()->GetStatusPane(i)->width(), widths[i - 1]);
+    }
+    EXPECT_EQ(frame()->statusBar()->currentMessage(), "Ready");
+    EXPECT_EQ(frame()->GetTemplateViewBar()->windowTitle(), "Template View");
+    EXPECT_EQ(frame()->GetDirTreeBar()->windowTitle(), "Directory Tree");
+    EXPECT_EQ(frame()->windowTitle(), "Corvantis Template Designer");
 }
 
 TEST(DesignerNewTemplateDialog, Preselection) {
