@@ -102,6 +102,7 @@ void QtClipboardBackend::Set(const DataSource& source) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
         return;
+    changed_ = true;
     if (source.Empty()) {
         clipboard->clear();
         return;
@@ -115,16 +116,30 @@ std::optional<DataSource> QtClipboardBackend::Get() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
         return std::nullopt;
+    // The commands ask several times a second whether template data is
+    // there; the desktop's content is read again only after it changed.
+    if (cached_ && !changed_)
+        return cached_->own ? std::nullopt : std::optional<DataSource>(cached_->data);
     const QMimeData* mime = clipboard->mimeData();
-    if (mime &&
-        mime->data(kOwnerMarker) == QByteArray::number(QCoreApplication::applicationPid())) {
-        return std::nullopt;  // still our own content
-    }
-    return FromMimeData(mime);
+    Cached fresh;
+    fresh.own = mime && mime->data(kOwnerMarker) ==
+                            QByteArray::number(QCoreApplication::applicationPid());
+    if (!fresh.own)
+        fresh.data = FromMimeData(mime);
+    cached_ = std::move(fresh);
+    changed_ = false;
+    return cached_->own ? std::nullopt : std::optional<DataSource>(cached_->data);
 }
 
 void QtClipboardBackend::Install() {
     static QtClipboardBackend backend;
+    static bool connected = false;
     AddFormat("CBTemplateFormat");
+    if (!connected && QGuiApplication::clipboard()) {
+        QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged,
+                         [] { backend.changed_ = true; });
+        connected = true;
+    }
+    backend.changed_ = true;
     Clipboard::SetBackend(&backend);
 }

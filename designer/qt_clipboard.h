@@ -29,4 +29,12 @@ class QtClipboardBackend : public platform::ClipboardBackend {
     // clipboard calls the backend while it holds its own lock, so the
     // backend never asks it for format names; it keeps its own table.
     static void AddFormat(const std::string& name);
+
+private:
+    struct Cached {
+        bool own = false;  // the content is this process's own
+        platform::DataSource data;
+    };
+    std::optional<Cached> cached_;
+    bool changed_ = true;  // the desktop's clipboard changed since it was read
 };
