@@ -476,9 +476,9 @@ CChildFrame::~CChildFrame() = default;
 bool CChildFrame::CloseFrame() {
     QPointer<CChildFrame> self(this);
     close();
-    // With WA_DeleteOnClose the frame is deleted later; a closed frame is
-    // hidden at once.
-    return !self || !self->isVisible() || self->property("closed").toBool();
+    // With WA_DeleteOnClose the frame is deleted later; until then it is
+    // marked closed (a cancelled close leaves it unmarked).
+    return !self || self->property("closed").toBool();
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event) {
