@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <bitset>
 #include <cerrno>
 
 namespace {
@@ -65,11 +66,33 @@ void RecordingCallerLink::BringCallerToFront() {
     events.push_back("FOREGROUND");
 }
 
+namespace {
+constexpr int kMaxDescriptor = 4096;
+std::bitset<kMaxDescriptor>& Inherited() {
+    static std::bitset<kMaxDescriptor> inherited;
+    return inherited;
+}
+bool g_noted = false;
+}  // namespace
+
+void NoteInheritedDescriptors() {
+    Inherited().reset();
+    for (int fd = 0; fd < kMaxDescriptor; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1)
+            Inherited().set(static_cast<std::size_t>(fd));
+    }
+    g_noted = true;
+}
+
 std::unique_ptr<CallerLink> MakeCallerLink(std::uint32_t callerHandle) {
-    if (callerHandle == 0 || callerHandle > 65535)
+    if (callerHandle == 0 || callerHandle >= kMaxDescriptor)
         return nullptr;
     int fd = static_cast<int>(callerHandle);
-    if (::fcntl(fd, F_GETFD) == -1)
+    int flags = ::fcntl(fd, F_GETFD);
+    if (flags == -1)
         return nullptr;
+    if (g_noted && !Inherited().test(static_cast<std::size_t>(fd)))
+        return nullptr;
+    ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
     return std::make_unique<FdCallerLink>(fd);
 }

@@ -56,5 +56,12 @@ class RecordingCallerLink : public CallerLink {
     std::vector<std::string> events;
 };
 
-// The link for a -C value: a descriptor that is open, else null.
+// Records which descriptors the process inherited from its parent. Called
+// first thing in main, before any library opens descriptors of its own (the
+// display connection, for one), so that a mistaken -C value can never make
+// the Designer write into them.
+void NoteInheritedDescriptors();
+// The link for a -C value: a descriptor inherited from the caller (every
+// open one when NoteInheritedDescriptors was never called), else null. The
+// descriptor is kept from programs the Designer starts.
 std::unique_ptr<CallerLink> MakeCallerLink(std::uint32_t callerHandle);

@@ -1,5 +1,6 @@
 #include "designer/caller_link.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@ std::string Drain(int fd) {
 TEST(DesignerCallerLink, WritesEventsAsLinesToTheDescriptor) {
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
+    NoteInheritedDescriptors();
     auto link = MakeCallerLink(static_cast<std::uint32_t>(fds[1]));
     ASSERT_TRUE(link);
     link->FrameCreated(77);
@@ -35,12 +37,30 @@ TEST(DesignerCallerLink, LongAndMultiLinePathsAreCut) {
     EXPECT_EQ(link.events[0], "CLOSING 1 " + std::string(260, 'x'));
 }
 
+TEST(DesignerCallerLink, OnlyInheritedDescriptorsAreUsed) {
+    int inherited[2];
+    ASSERT_EQ(::pipe(inherited), 0);
+    NoteInheritedDescriptors();
+    int later[2];
+    ASSERT_EQ(::pipe(later), 0);
+    // A descriptor opened after start-up (the display connection, say) is
+    // never written to.
+    EXPECT_FALSE(MakeCallerLink(static_cast<std::uint32_t>(later[1])));
+    auto link = MakeCallerLink(static_cast<std::uint32_t>(inherited[1]));
+    ASSERT_TRUE(link);
+    // Programs the Designer starts do not get the caller's descriptor.
+    EXPECT_TRUE(::fcntl(inherited[1], F_GETFD) & FD_CLOEXEC);
+    for (int fd : {inherited[0], inherited[1], later[0], later[1]}) ::close(fd);
+}
+
 TEST(DesignerCallerLink, ClosedOrMissingDescriptor) {
     EXPECT_FALSE(MakeCallerLink(0));
     EXPECT_FALSE(MakeCallerLink(999));  // not open
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
+    NoteInheritedDescriptors();
     auto link = MakeCallerLink(static_cast<std::uint32_t>(fds[1]));
+    ASSERT_TRUE(link);
     ::close(fds[0]);
     link->StartupFailed();  // the reader is gone: no SIGPIPE, no crash
     ::close(fds[1]);
