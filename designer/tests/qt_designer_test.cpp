@@ -265,6 +265,9 @@ TEST_F(DesignerTemplates, NewPlaceSaveCloseOpenGivesTheSameFile) {
     EXPECT_EQ(child->GetDocument()->GetPathName(), path);
     EXPECT_FALSE(child->GetDocument()->IsModified());
     EXPECT_EQ(frame()->GetRecent()[0], path);
+    EXPECT_EQ(child->windowTitle().toStdString(), "cards.xml");
+    // A maximised template names itself in the frame's caption.
+    EXPECT_EQ(frame()->windowTitle().toStdString(), "Corvantis Template Designer - [cards.xml]");
     std::string saved = ReadAll(path);
     EXPECT_EQ(saved.rfind("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", 0), 0u) << saved;
     EXPECT_NE(saved.find("Fixture Image"), std::string::npos);
