@@ -122,8 +122,8 @@ std::optional<DataSource> QtClipboardBackend::Get() {
         return cached_->own ? std::nullopt : std::optional<DataSource>(cached_->data);
     const QMimeData* mime = clipboard->mimeData();
     Cached fresh;
-    fresh.own = mime && mime->data(kOwnerMarker) ==
-                            QByteArray::number(QCoreApplication::applicationPid());
+    fresh.own =
+        mime && mime->data(kOwnerMarker) == QByteArray::number(QCoreApplication::applicationPid());
     if (!fresh.own)
         fresh.data = FromMimeData(mime);
     cached_ = std::move(fresh);

@@ -30,7 +30,7 @@ class QtClipboardBackend : public platform::ClipboardBackend {
     // backend never asks it for format names; it keeps its own table.
     static void AddFormat(const std::string& name);
 
-private:
+  private:
     struct Cached {
         bool own = false;  // the content is this process's own
         platform::DataSource data;

@@ -14,11 +14,14 @@ namespace {
 template <class Object>
 Object* CreateRecorded(std::vector<PluginModule<Object>>& modules,
                        std::unordered_map<const void*, int>& objects, int index) {
-    if (index < 0 || index >= static_cast<int>(modules.size())) return nullptr;
+    if (index < 0 || index >= static_cast<int>(modules.size()))
+        return nullptr;
     const PluginModule<Object>& module = modules[static_cast<size_t>(index)];
-    if (module.create == nullptr) return nullptr;
+    if (module.create == nullptr)
+        return nullptr;
     Object* object = module.create();
-    if (object == nullptr) return nullptr;
+    if (object == nullptr)
+        return nullptr;
     objects[object] = index;
     return object;
 }
@@ -28,9 +31,11 @@ Object* CreateRecorded(std::vector<PluginModule<Object>>& modules,
 template <class Object>
 void DestroyRecorded(std::vector<PluginModule<Object>>& modules,
                      std::unordered_map<const void*, int>& objects, Object* object) {
-    if (object == nullptr) return;
+    if (object == nullptr)
+        return;
     auto found = objects.find(object);
-    if (found == objects.end()) return;
+    if (found == objects.end())
+        return;
     const int index = found->second;
     objects.erase(found);
     if (index >= 0 && index < static_cast<int>(modules.size()) &&
@@ -45,12 +50,17 @@ void DestroyRecorded(std::vector<PluginModule<Object>>& modules,
 
 CToolManager::CToolManager() = default;
 
-CToolManager::~CToolManager() { UnloadTools(); }
+CToolManager::~CToolManager() {
+    UnloadTools();
+}
 
-int CToolManager::GetToolTypeCount() const { return static_cast<int>(modules.size()); }
+int CToolManager::GetToolTypeCount() const {
+    return static_cast<int>(modules.size());
+}
 
 int CToolManager::AddToolProvider(NewToolFn create, DeleteToolFn destroy) {
-    if (create == nullptr || destroy == nullptr) return -1;
+    if (create == nullptr || destroy == nullptr)
+        return -1;
     PluginModule<CTemplateTool> module;
     module.create = create;
     module.destroy = destroy;
@@ -60,22 +70,28 @@ int CToolManager::AddToolProvider(NewToolFn create, DeleteToolFn destroy) {
 
 CTemplateTool* CToolManager::CreateTool(int tool) {
     CTemplateTool* object = CreateRecorded(modules, objects, tool);
-    if (object != nullptr) object->toolManager = this;
+    if (object != nullptr)
+        object->toolManager = this;
     return object;
 }
 
-void CToolManager::DestroyTool(CTemplateTool* tool) { DestroyRecorded(modules, objects, tool); }
+void CToolManager::DestroyTool(CTemplateTool* tool) {
+    DestroyRecorded(modules, objects, tool);
+}
 
 bool CToolManager::OwnsTool(const CTemplateTool* tool) const {
     return tool != nullptr && objects.count(tool) != 0;
 }
 
 CTemplateTool* CToolManager::CreateToolFromXML(CXMLTreeNode* node) {
-    if (node == nullptr) return nullptr;
+    if (node == nullptr)
+        return nullptr;
     for (int i = 0; i < GetToolTypeCount(); ++i) {
         CTemplateTool* tool = CreateTool(i);
-        if (tool == nullptr) continue;
-        if (tool->ReadXML(node)) return tool;
+        if (tool == nullptr)
+            continue;
+        if (tool->ReadXML(node))
+            return tool;
         DestroyTool(tool);
     }
     return nullptr;
@@ -83,7 +99,8 @@ CTemplateTool* CToolManager::CreateToolFromXML(CXMLTreeNode* node) {
 
 void CToolManager::GetToolTypeName(int tool, std::string& out) {
     CTemplateTool* object = CreateTool(tool);
-    if (object == nullptr) return;
+    if (object == nullptr)
+        return;
     char name[1024] = {};
     object->GetToolName(name, sizeof name);
     name[sizeof name - 1] = '\0';
@@ -95,12 +112,17 @@ void CToolManager::GetToolTypeName(int tool, std::string& out) {
 
 CPageStyleManager::CPageStyleManager() = default;
 
-CPageStyleManager::~CPageStyleManager() { UnloadPageStyles(); }
+CPageStyleManager::~CPageStyleManager() {
+    UnloadPageStyles();
+}
 
-int CPageStyleManager::GetPageStyleCount() const { return static_cast<int>(modules.size()); }
+int CPageStyleManager::GetPageStyleCount() const {
+    return static_cast<int>(modules.size());
+}
 
 int CPageStyleManager::AddPageStyleProvider(NewKanvoFn create, DeleteKanvoFn destroy) {
-    if (create == nullptr || destroy == nullptr) return -1;
+    if (create == nullptr || destroy == nullptr)
+        return -1;
     PluginModule<CTemplatePage> module;
     module.create = create;
     module.destroy = destroy;
@@ -110,7 +132,8 @@ int CPageStyleManager::AddPageStyleProvider(NewKanvoFn create, DeleteKanvoFn des
 
 CTemplatePage* CPageStyleManager::CreatePageObject(int style) {
     CTemplatePage* page = CreateRecorded(modules, objects, style);
-    if (page != nullptr) page->host = this;
+    if (page != nullptr)
+        page->host = this;
     return page;
 }
 
@@ -128,8 +151,10 @@ CTemplatePage* CPageStyleManager::CreatePageForTemplate(CXMLTreeNode* root,
                                                         platform::Window* parent) {
     for (int style = 0; style < GetPageStyleCount(); ++style) {
         CTemplatePage* page = CreatePageObject(style);
-        if (page == nullptr) continue;
-        if (page->CreateFromXML(root, pendingToolFn, changedFn, marginsFn, parent)) return page;
+        if (page == nullptr)
+            continue;
+        if (page->CreateFromXML(root, pendingToolFn, changedFn, marginsFn, parent))
+            return page;
         DestroyPageObject(page);
     }
     return nullptr;
@@ -137,7 +162,8 @@ CTemplatePage* CPageStyleManager::CreatePageForTemplate(CXMLTreeNode* root,
 
 void CPageStyleManager::GetPaperNameOf(int style, std::string& out) {
     CTemplatePage* page = CreatePageObject(style);
-    if (page == nullptr) return;
+    if (page == nullptr)
+        return;
     char name[256] = {};
     page->GetPaperName(name, sizeof name);
     name[sizeof name - 1] = '\0';
@@ -145,12 +171,16 @@ void CPageStyleManager::GetPaperNameOf(int style, std::string& out) {
     DestroyPageObject(page);
 }
 
-int CPageStyleManager::GetPageObjectCount() const { return static_cast<int>(objects.size()); }
+int CPageStyleManager::GetPageObjectCount() const {
+    return static_cast<int>(objects.size());
+}
 
 CTemplatePage* CPageStyleManager::GetPageObjectAt(int n) const {
-    if (n < 0) return nullptr;
+    if (n < 0)
+        return nullptr;
     for (const auto& entry : objects) {
-        if (n-- == 0) return static_cast<CTemplatePage*>(const_cast<void*>(entry.first));
+        if (n-- == 0)
+            return static_cast<CTemplatePage*>(const_cast<void*>(entry.first));
     }
     return nullptr;
 }

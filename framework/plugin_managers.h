@@ -38,12 +38,12 @@ typedef void (*DeleteToolFn)(CTemplateTool*);
 template <class Object>
 struct PluginModule {
     std::shared_ptr<void> library;
-    Object* (*create)() = nullptr;  // a new object, or NULL
+    Object* (*create)() = nullptr;       // a new object, or NULL
     void (*destroy)(Object*) = nullptr;  // deletes the object; ignores NULL
 };
 
 class CToolManager {
-public:
+  public:
     CToolManager();
     ~CToolManager();
     CToolManager(const CToolManager&) = delete;
@@ -89,7 +89,7 @@ public:
 };
 
 class CPageStyleManager {
-public:
+  public:
     CPageStyleManager();
     ~CPageStyleManager();
     CPageStyleManager(const CPageStyleManager&) = delete;

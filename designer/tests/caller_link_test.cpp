@@ -50,7 +50,8 @@ TEST(DesignerCallerLink, OnlyInheritedDescriptorsAreUsed) {
     ASSERT_TRUE(link);
     // Programs the Designer starts do not get the caller's descriptor.
     EXPECT_TRUE(::fcntl(inherited[1], F_GETFD) & FD_CLOEXEC);
-    for (int fd : {inherited[0], inherited[1], later[0], later[1]}) ::close(fd);
+    for (int fd : {inherited[0], inherited[1], later[0], later[1]})
+        ::close(fd);
 }
 
 TEST(DesignerCallerLink, ClosedOrMissingDescriptor) {

@@ -7,12 +7,12 @@
 
 #include <csignal>
 
-#include <QKeyEvent>
 #include <QDockWidget>
+#include <QKeyEvent>
 #include <QMdiArea>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QMimeData>
 #include <QUrl>
 #include <fstream>
 #include <sstream>
@@ -203,7 +203,8 @@ TEST_F(DesignerStartup, MenusToolbarsAndStatusBar) {
     // Toolbars in their documented order (0 for a gap).
     auto order = [](QToolBar* bar) {
         std::vector<unsigned> ids;
-        for (QAction* a : bar->actions()) ids.push_back(a->isSeparator() ? 0 : a->data().toUInt());
+        for (QAction* a : bar->actions())
+            ids.push_back(a->isSeparator() ? 0 : a->data().toUInt());
         return ids;
     };
     EXPECT_EQ(order(frame()->GetMainToolBar()),

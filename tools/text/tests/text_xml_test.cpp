@@ -13,8 +13,8 @@
 #include <string>
 
 #include "engine/template_factory.h"
-#include "platform/testing/decimal_comma_locale.h"
 #include "engine/xml_tree.h"
+#include "platform/testing/decimal_comma_locale.h"
 #include "tools/common/area_xml.h"
 #include "tools/text/text_tool.h"
 
