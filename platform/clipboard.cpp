@@ -19,10 +19,13 @@ std::string Lower(std::string_view s) {
     return out;
 }
 
+// Two locks, and neither is held while a backend runs: a backend may look up
+// format names or even read and write the clipboard from its own calls.
 struct State {
-    std::mutex mutex;
+    std::mutex formatsMutex;                          // guards the two tables below
     std::unordered_map<std::string, UINT> idsByName;  // lower-case name -> id
     std::vector<std::string> names;                   // index = id - CF_FIRST_REGISTERED
+    std::mutex mutex;                                 // guards the fields below
     DataSource content;
     unsigned long sequence = 0;
     ClipboardBackend* backend = nullptr;
@@ -33,14 +36,20 @@ State& GetState() {
     return *state;
 }
 
-// The content to answer from: the backend's when it has newer data.
-// Called with the mutex held.
-const DataSource& Current(State& state) {
-    if (state.backend != nullptr) {
-        if (std::optional<DataSource> outside = state.backend->Get()) {
-            state.content = std::move(*outside);
-        }
-    }
+ClipboardBackend* CurrentBackend(State& state) {
+    std::lock_guard<std::mutex> lock(state.mutex);
+    return state.backend;
+}
+
+// A copy of the content to answer from: the backend's when it has newer
+// data. The backend is asked without the lock held.
+DataSource Current(State& state) {
+    std::optional<DataSource> outside;
+    if (ClipboardBackend* backend = CurrentBackend(state))
+        outside = backend->Get();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    if (outside)
+        state.content = std::move(*outside);
     return state.content;
 }
 
@@ -50,7 +59,7 @@ UINT RegisterClipboardFormat(std::string_view name) {
     if (name.empty())
         return 0;
     State& state = GetState();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    std::lock_guard<std::mutex> lock(state.formatsMutex);
     const std::string key = Lower(name);
     auto found = state.idsByName.find(key);
     if (found != state.idsByName.end())
@@ -65,7 +74,7 @@ UINT RegisterClipboardFormat(std::string_view name) {
 
 std::string GetClipboardFormatName(UINT format) {
     State& state = GetState();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    std::lock_guard<std::mutex> lock(state.formatsMutex);
     if (format < CF_FIRST_REGISTERED)
         return {};
     const std::size_t index = format - CF_FIRST_REGISTERED;
@@ -103,11 +112,15 @@ bool DataSource::SetText(UINT format, std::string_view text) {
 
 bool Clipboard::SetDataSource(const DataSource& source) {
     State& state = GetState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    state.content = source;
-    ++state.sequence;
-    if (state.backend != nullptr)
-        state.backend->Set(state.content);
+    ClipboardBackend* backend = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(state.mutex);
+        state.content = source;
+        ++state.sequence;
+        backend = state.backend;
+    }
+    if (backend != nullptr)
+        backend->Set(source);
     return true;
 }
 
@@ -116,15 +129,12 @@ void Clipboard::Empty() {
 }
 
 bool Clipboard::IsFormatAvailable(UINT format) {
-    State& state = GetState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    return Current(state).Formats().count(format) != 0;
+    return Current(GetState()).Formats().count(format) != 0;
 }
 
 std::optional<std::string> Clipboard::GetData(UINT format) {
-    State& state = GetState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    const auto& formats = Current(state).Formats();
+    const DataSource content = Current(GetState());
+    const auto& formats = content.Formats();
     auto found = formats.find(format);
     if (found == formats.end())
         return std::nullopt;

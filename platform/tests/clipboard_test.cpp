@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <future>
+#include <memory>
+#include <thread>
 
 namespace platform {
 namespace {
@@ -86,6 +90,46 @@ TEST(Clipboard, BackendMirrorsCopiesAndMayAnswerWithOutsideContent) {
     EXPECT_EQ(Clipboard::GetText(), "from another program");
     Clipboard::SetBackend(previous);
     Clipboard::Empty();
+}
+
+// A backend maps formats to names of its own and may call back into the
+// clipboard while it runs; none of that may wait on the clipboard's lock.
+TEST(Clipboard, BackendMayCallBackIntoTheClipboard) {
+    struct CallingBackend : ClipboardBackend {
+        std::string seenName;
+        unsigned long seenSequence = 0;
+        void Set(const DataSource& source) override {
+            for (const auto& [format, bytes] : source.Formats())
+                seenName = GetClipboardFormatName(format);
+            seenSequence = Clipboard::SequenceNumber();
+        }
+        std::optional<DataSource> Get() override {
+            RegisterClipboardFormat("Backend Lookup Format");
+            return std::nullopt;
+        }
+    };
+    // Run in a thread of its own so that a deadlock fails the test instead
+    // of hanging it; the thread is left behind only when it never finishes.
+    auto done = std::make_shared<std::promise<std::string>>();
+    std::future<std::string> result = done->get_future();
+    std::thread([done] {
+        static CallingBackend backend;
+        ClipboardBackend* previous = Clipboard::SetBackend(&backend);
+        const UINT mine = RegisterClipboardFormat("Reentrant Test Format");
+        DataSource source;
+        source.SetText(mine, "data");
+        Clipboard::SetDataSource(source);
+        const bool available = Clipboard::IsFormatAvailable(mine);
+        const std::optional<std::string> text = Clipboard::GetText(mine);
+        Clipboard::SetBackend(previous);
+        Clipboard::Empty();
+        done->set_value(backend.seenName + "|" + (available ? "available" : "missing") + "|" +
+                        text.value_or("none") + "|" +
+                        (backend.seenSequence != 0 ? "counted" : "uncounted"));
+    }).detach();
+    ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready)
+        << "a backend calling into the clipboard deadlocked";
+    EXPECT_EQ(result.get(), "Reentrant Test Format|available|data|counted");
 }
 
 }  // namespace
