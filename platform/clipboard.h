@@ -84,7 +84,9 @@ class __attribute__((visibility("default"))) Clipboard {
     static unsigned long SequenceNumber();
 
     // Installs a backend (null removes it); returns the previous one. The
-    // backend is not owned.
+    // backend is not owned. It is called without the clipboard's locks held,
+    // so it may call back into the clipboard and the format registry; it
+    // must outlive any call that may still be running on another thread.
     static ClipboardBackend* SetBackend(ClipboardBackend* backend);
 };
 
