@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QVBoxLayout>
+#include <filesystem>
 
 #include "designer/area_tool_bar.h"
 #include "designer/designer_ui.h"
@@ -219,9 +220,19 @@ CChildFrame* CDesignerApp::OpenTemplate(const std::string& path, CXMLTreeNode* r
     return child;
 }
 
-CChildFrame* CDesignerApp::OpenTemplateFile(const std::string& path) {
+CChildFrame* CDesignerApp::OpenTemplateFile(const std::string& given) {
     if (!mainFrame_)
         return nullptr;
+    // A relative name (from the command line) is made absolute here, so the
+    // window, the recent templates and later saves do not depend on the
+    // folder the Designer was started in.
+    std::string path = given;
+    if (!path.empty() && path[0] != '/') {
+        std::error_code ec;
+        std::filesystem::path full = std::filesystem::absolute(path, ec);
+        if (!ec)
+            path = full.lexically_normal().string();
+    }
     for (CChildFrame* child : mainFrame_->GetChildren()) {
         if (child->GetView()->GetPage() && child->GetDocument()->GetPathName() == path) {
             mainFrame_->ActivateChild(child);
@@ -247,9 +258,20 @@ void CDesignerApp::OnHelp() {
             MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    if (helpFilePath[0] == '\0')
+    // Without a help file, or with one the desktop cannot open, the user is
+    // told why nothing appears.
+    if (helpFilePath[0] == '\0') {
+        DesignerUi::Get()->MessageBox(mainFrame_.get(),
+                                      "No help file was given to the Template Designer "
+                                      "(start it with -H and the path of the help file).",
+                                      MB_OK | MB_ICONEXCLAMATION);
         return;
-    DesignerUi::Get()->OpenHelpFile(helpFilePath);
+    }
+    if (!DesignerUi::Get()->OpenHelpFile(helpFilePath)) {
+        DesignerUi::Get()->MessageBox(
+            mainFrame_.get(), std::string("The help file could not be opened:\n") + helpFilePath,
+            MB_OK | MB_ICONEXCLAMATION);
+    }
 }
 
 void CDesignerApp::OnAbout() {

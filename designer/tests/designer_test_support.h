@@ -52,7 +52,7 @@ class ScriptedUi : public DesignerUi {
     }
     bool OpenHelpFile(const std::string& path) override {
         helpOpened.push_back(path);
-        return true;
+        return helpOpens;
     }
     int RunDialog(QDialog* dialog) override {
         ++dialogsRun;
@@ -74,6 +74,7 @@ class ScriptedUi : public DesignerUi {
     std::deque<std::string> saveAnswers;
     std::vector<std::string> openAnswers;
     std::vector<std::string> helpOpened;
+    bool helpOpens = true;
     std::function<int(CNewTemplateDlg*)> newTemplate;
     int dialogsRun = 0;
     std::vector<std::string> dialogTexts;

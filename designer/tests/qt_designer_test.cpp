@@ -531,8 +531,9 @@ TEST_F(DesignerTemplates, LinkRefusedForTwoImages) {
 TEST_F(DesignerTemplates, ArrowKeysMoveTheSelectionAndCommit) {
     NewTemplate();
     CTemplatePage* page = ActivePage(frame());
-    DropTool(frame(), 1, {100, 100});
+    ASSERT_TRUE(DropTool(frame(), 1, {100, 100}));
     CTemplateTool* tool = page->GetToolAt(0);
+    ASSERT_NE(tool, nullptr);
     double x = tool->rect.x;
     CChildFrame* child = frame()->GetActiveChild();
     child->GetDocument()->SetModifiedFlag(false);
@@ -663,6 +664,24 @@ TEST_F(DesignerStartup, HelpFileTooLongIsRefusedClearly) {
     EXPECT_EQ(ui_.helpOpened, std::vector<std::string>{"/usr/share/doc/designer.chm"});
 }
 
+TEST_F(DesignerStartup, HelpWithoutAFileOrThatCannotOpenSaysSo) {
+    // No -H: a message instead of nothing at all.
+    ASSERT_TRUE(Start());
+    frame()->OnCommand(ID_HELP_CONTENTS);
+    EXPECT_TRUE(ui_.helpOpened.empty());
+    ASSERT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_NE(ui_.boxes[0].text.find("-H"), std::string::npos);
+    app_.reset();
+    // A help file the desktop cannot open is named in the message.
+    ui_.boxes.clear();
+    ui_.helpOpens = false;
+    ASSERT_TRUE(Start({"-H/nowhere/designer.chm"}));
+    frame()->OnCommand(ID_HELP_CONTENTS);
+    EXPECT_EQ(ui_.helpOpened, std::vector<std::string>{"/nowhere/designer.chm"});
+    ASSERT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_NE(ui_.boxes[0].text.find("/nowhere/designer.chm"), std::string::npos);
+}
+
 TEST_F(DesignerStartup, FilesOnTheCommandLineOpenAsTemplates) {
     ASSERT_TRUE(Start({}, "A4"));
     DropTool(frame(), 1, {40, 40});
@@ -675,6 +694,22 @@ TEST_F(DesignerStartup, FilesOnTheCommandLineOpenAsTemplates) {
     EXPECT_EQ(ui_.dialogsRun, 0);  // no New Template dialog
     ASSERT_EQ(frame()->GetChildren().size(), 1u);
     EXPECT_EQ(ActivePage(frame())->GetToolCount(), 1);
+    app_.reset();
+
+    // A name relative to the folder the Designer starts in is kept as the
+    // full path: in the window, the recent templates and the next save.
+    std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(templates_);
+    bool started = Start({"./cli.xml"});
+    std::filesystem::current_path(before);
+    ASSERT_TRUE(started);
+    ASSERT_EQ(frame()->GetChildren().size(), 1u);
+    std::string opened = frame()->GetActiveChild()->GetDocument()->GetPathName();
+    EXPECT_EQ(opened.front(), '/');
+    EXPECT_EQ(opened.find("/./"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::equivalent(opened, path));
+    app_.reset();
+    EXPECT_EQ(user_settings::ReadString("MRU_Template_1").value_or(""), opened);
 }
 
 }  // namespace
