@@ -18,9 +18,14 @@ inline double Near(double v) {
 }
 
 // A double as an int, truncated towards zero; NaN gives 0 and values beyond
-// the pixel range are held at +-2^30, so a damaged length never overflows.
+// +-2^20 pixels (far past any page a screen shows) are held there. A damaged
+// length from a template then never overflows where a window adds its
+// position and size, and never turns an area's frame or link line into a
+// line of millions of pixels that the page would have to draw.
+inline constexpr double kPixelLimit = 1048576.0;
+
 inline int TruncToInt(double v) {
-    constexpr double kLimit = 1073741824.0;
+    constexpr double kLimit = kPixelLimit;
     if (std::isnan(v))
         return 0;
     if (v > kLimit)

@@ -311,6 +311,36 @@ TEST_F(PageTest, RepositioningCarriesPositionsBeyondSixteenBits) {
     host.Render();  // a page far larger than the view still paints
 }
 
+// Lengths read from a template are stored as they come: an absurd one must
+// still give the area a window whose sides do not wrap around.
+TEST_F(PageTest, AbsurdLengthsGiveWindowsThatDoNotWrap) {
+    CTemplateTool* tool = Add(TestTool::Text, 1, 1);
+    // Linked to an ordinary area, so the link line runs to the absurd one.
+    tool->LinkTo(Add(TestTool::Image, 2, 2));
+    manager.toolManager.ShowZOrder = 1;
+    const ToolRect absurd[] = {
+        ToolRect(1e12, 1e12, 1e12, 1e12, UNIT_REAL),
+        ToolRect(-1e12, -1e12, 1e12, 1e12, UNIT_REAL),
+        ToolRect(1e12, 0, 1e300, 1e300, UNIT_REAL),
+    };
+    for (const ToolRect& r : absurd) {
+        SCOPED_TRACE(r.x);
+        tool->rect = r;
+        tool->UpdateWindowPos();
+        host.Idle();
+        const Rect placed = tool->GetRectInParent();
+        EXPECT_GE(placed.right, placed.left);
+        EXPECT_GE(placed.bottom, placed.top);
+        EXPECT_GT(placed.Width(), 0);
+        tool->flags |= TOOL_SELECTED;
+        page->MoveSelection(1, 1, FALSE);
+        const Rect moved = tool->GetRectInParent();
+        EXPECT_GE(moved.right, moved.left);
+        EXPECT_GE(moved.bottom, moved.top);
+        host.Render();
+    }
+}
+
 TEST_F(PageTest, ResizingThePageRepositionsItsAreas) {
     CTemplateTool* tool = Add(TestTool::Text, 1, 2);
     EXPECT_EQ(tool->GetRectInParent(), Rect(40, 80, 120, 140));

@@ -459,3 +459,27 @@ TEST_F(TextPageTest, DegenerateAreasDrawNothingHarmful) {
     tool->Draw(nullptr);
     tool->DrawOutline(nullptr);
 }
+
+// A template may give an area absurd lengths, which are kept as read: the
+// page must still paint it (frame, outline, text) in a moment and without
+// running out of memory.
+TEST_F(TextPageTest, AreasWithAbsurdLengthsStillPaint) {
+    CTextTool* tool = AddText(1, 1);
+    tool->textObject.UseTextData = 1;
+    tool->textObject.Text = "hello world";
+    tool->textObject.Fontsize = 12;
+    tool->flags |= TOOL_SELECTED | TOOL_FOCUS;
+    const ToolRect absurd[] = {
+        ToolRect(1e12, 1e12, 1e12, 1e12, UNIT_REAL),
+        ToolRect(-1e12, -1e12, 1e12, 1e12, UNIT_REAL),
+        ToolRect(-5000, -5000, 1e9, 1e9, UNIT_REAL),
+    };
+    for (const ToolRect& r : absurd) {
+        SCOPED_TRACE(r.x);
+        tool->rect = r;
+        tool->UpdateWindowPos();
+        host.Idle();
+        page->Invalidate(FALSE);
+        host.Render();
+    }
+}
