@@ -292,7 +292,9 @@ void CMainFrame::CreateStatusBar() {
     for (int i = 0; i < 4; ++i) {
         panes_[i] = new QLabel(bar);
         panes_[i]->setObjectName(QString("Indicator%1").arg(ID_INDICATOR_FIRST + i));
-        panes_[i]->setFixedWidth(widths[i]);
+        // The classic widths are the least a pane takes; a longer text in a
+        // larger desktop font widens its pane instead of being cut off.
+        panes_[i]->setMinimumWidth(widths[i]);
         panes_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         bar->addPermanentWidget(panes_[i]);
     }

@@ -9,6 +9,8 @@
 
 #include <QDockWidget>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QStatusBar>
@@ -222,6 +224,12 @@ TEST_F(DesignerStartup, MenusToolbarsAndStatusBar) {
         ASSERT_NE(frame()->GetStatusPane(i), nullptr);
         EXPECT_EQ(frame()->GetStatusPane(i)->width(), widths[i - 1]);
     }
+    // A text wider than its pane widens the pane rather than being cut off.
+    QLabel* pane = frame()->GetStatusPane(3);
+    pane->setText("Autorotate: No, a text far wider than ninety pixels");
+    frame()->statusBar()->layout()->activate();
+    EXPECT_GE(pane->width(), pane->fontMetrics().horizontalAdvance(pane->text()));
+    pane->clear();
     EXPECT_EQ(frame()->statusBar()->currentMessage(), "Ready");
     EXPECT_EQ(frame()->GetTemplateViewBar()->windowTitle(), "Template View");
     EXPECT_EQ(frame()->GetDirTreeBar()->windowTitle(), "Directory Tree");
