@@ -542,7 +542,10 @@ struct DC::Impl {
                 return;
             const Rect r = y0 == y1 ? Rect(std::min(x0, x1 + 1), y0, std::max(x0 + 1, x1), y0 + 1)
                                     : Rect(x0, std::min(y0, y1 + 1), x0 + 1, std::max(y0 + 1, y1));
-            st.styleStep += std::max(std::abs(x1 - x0), std::abs(y1 - y0));
+            st.styleStep = static_cast<int>(
+                (st.styleStep + std::max(std::llabs(static_cast<long long>(x1) - x0),
+                                         std::llabs(static_cast<long long>(y1) - y0))) %
+                (1 << 30));
             FillLogical(r, st.pen.color());
             return;
         }
@@ -558,25 +561,70 @@ struct DC::Impl {
             return true;
         };
         const bool fillGaps = total != 0 && st.bkMode == OPAQUE;
-        // Bresenham, stopping before the end point.
-        int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
-        int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
-        int err = dx + dy;
-        int x = x0, y = y0;
+        // Only pixels inside the visible area are collected, so a line far
+        // longer than the surface costs no memory; the pattern still runs on
+        // over the invisible part. Coordinates are widened so that lines
+        // between extreme points cannot overflow.
+        Rect visible = Effective();
+        visible.Offset(-st.org.x, -st.org.y);
+        const long long steps = std::max(std::llabs(static_cast<long long>(x1) - x0),
+                                         std::llabs(static_cast<long long>(y1) - y0));
+        const long long firstStep = st.styleStep;
+        auto isVisible = [&](long long x, long long y) {
+            return x >= visible.left && x < visible.right && y >= visible.top && y < visible.bottom;
+        };
         std::vector<Point> on, off;
-        while (x != x1 || y != y1) {
-            (onAt(st.styleStep) ? on : off).push_back({x, y});
-            ++st.styleStep;
-            int e2 = 2 * err;
-            if (e2 >= dy) {
-                err += dy;
-                x += sx;
+        auto plot = [&](long long step, long long x, long long y) {
+            (onAt(static_cast<int>((firstStep + step) % std::max(total, 1))) ? on : off)
+                .push_back({static_cast<int>(x), static_cast<int>(y)});
+        };
+        if (x0 == x1 || y0 == y1) {
+            // Straight: walk only the visible stretch.
+            const bool across = y0 == y1;
+            const long long from = across ? x0 : y0;
+            const long long dir = (across ? x1 > x0 : y1 > y0) ? 1 : -1;
+            const long long fixed = across ? y0 : x0;
+            const long long lo = across ? visible.left : visible.top;
+            const long long hi = across ? visible.right : visible.bottom;
+            const bool onRow = across ? (fixed >= visible.top && fixed < visible.bottom)
+                                      : (fixed >= visible.left && fixed < visible.right);
+            if (onRow) {
+                // Steps whose coordinate from + dir * step lies in [lo, hi).
+                long long a = dir > 0 ? lo - from : from - (hi - 1);
+                long long b = dir > 0 ? hi - 1 - from : from - lo;
+                a = std::max(a, 0LL);
+                b = std::min(b, steps - 1);
+                for (long long k = a; k <= b; ++k) {
+                    const long long c = from + dir * k;
+                    across ? plot(k, c, fixed) : plot(k, fixed, c);
+                }
             }
-            if (e2 <= dx) {
-                err += dx;
-                y += sy;
+        } else {
+            // Bresenham, stopping before the end point.
+            const long long dx = std::llabs(static_cast<long long>(x1) - x0);
+            const long long dy = -std::llabs(static_cast<long long>(y1) - y0);
+            const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+            long long err = dx + dy;
+            long long x = x0, y = y0;
+            const bool touches = std::max<long long>(std::min(x0, x1), visible.left) <
+                                     std::min<long long>(std::max(x0, x1) + 1, visible.right) &&
+                                 std::max<long long>(std::min(y0, y1), visible.top) <
+                                     std::min<long long>(std::max(y0, y1) + 1, visible.bottom);
+            for (long long k = 0; touches && k < steps; ++k) {
+                if (isVisible(x, y))
+                    plot(k, x, y);
+                const long long e2 = 2 * err;
+                if (e2 >= dy) {
+                    err += dy;
+                    x += sx;
+                }
+                if (e2 <= dx) {
+                    err += dx;
+                    y += sy;
+                }
             }
         }
+        st.styleStep = static_cast<int>((firstStep + steps) % std::max(total, 1));
         if (!on.empty()) {
             RunsPath(on);
             SetColor(cr, st.pen.color());

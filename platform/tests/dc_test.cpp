@@ -132,6 +132,40 @@ TEST(DC, DottedRectangleOutlineKeepsItsRhythmAroundCorners) {
     EXPECT_EQ(Row(bmp, 9, 0, 11), ".#.#.#.#.#.");
 }
 
+TEST(DC, StyledLinesFarBeyondTheSurfaceDrawOnlyTheirVisiblePart) {
+    // A dotted line from far off to the left keeps its rhythm where it is
+    // visible, and lines between extreme coordinates neither take memory in
+    // proportion to their length nor overflow.
+    Bitmap bmp(12, 12);
+    DC dc(&bmp);
+    Pen dotted(PS_DOT, 1, kBlack);
+    dc.SelectObject(&dotted);
+    dc.SetBkMode(TRANSPARENT);
+    dc.MoveTo(-1000001, 1);  // an odd number of steps before x = 0
+    dc.LineTo(9, 1);
+    dc.LineTo(9, 1000000000);
+    EXPECT_EQ(Row(bmp, 1, 0, 11), ".#.#.#.#.#.");
+    EXPECT_EQ(Column(bmp, 9, 1, 12), "#.#.#.#.#.#");
+    dc.MoveTo(-2000000000, 5);
+    dc.LineTo(2000000000, 5);
+    EXPECT_EQ(Row(bmp, 5, 0, 9), "#.#.#.#.#");  // x = 9 is on the vertical line
+    EXPECT_EQ(Row(bmp, 5, 10, 12), "#.");
+    // A diagonal that misses the surface draws nothing; one that crosses it
+    // draws only its visible pixels.
+    Bitmap diag(8, 8);
+    DC ddc(&diag);
+    ddc.SelectObject(&dotted);
+    ddc.SetBkMode(TRANSPARENT);
+    ddc.MoveTo(-2000000000, -1999999990);
+    ddc.LineTo(2000000000, -1999999990 + 40);
+    EXPECT_EQ(InkOf(diag).count, 0);
+    ddc.MoveTo(-100, -100);
+    ddc.LineTo(100, 100);
+    EXPECT_EQ(InkOf(diag).count, 4);  // (0,0), (2,2), (4,4), (6,6)
+    EXPECT_EQ(diag.GetPixel(0, 0), kBlack);
+    EXPECT_EQ(diag.GetPixel(1, 1), kWhite);
+}
+
 TEST(DC, RectangleLeavesRightAndBottomOut) {
     Bitmap bmp(12, 10);
     DC dc(&bmp);
