@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <limits>
 #include <utility>
 
 #include "platform/debug_output.h"
@@ -303,11 +304,20 @@ BOOL Window::SetWindowPos(const Window* insertAfter, int x, int y, int cx, int c
     const Rect oldRect = rect_;
     bool changed = false;
 
-    if (!(flags & SWP_NOMOVE))
-        rect_.Offset(x - rect_.left, y - rect_.top);
+    // Sides are summed in wide arithmetic and held to the int range, so a
+    // position near the limits never wraps a window inside out.
+    auto side = [](long long v) {
+        return static_cast<int>(std::clamp<long long>(v, std::numeric_limits<int>::min(),
+                                                      std::numeric_limits<int>::max()));
+    };
+    if (!(flags & SWP_NOMOVE)) {
+        const long long w = static_cast<long long>(rect_.right) - rect_.left;
+        const long long h = static_cast<long long>(rect_.bottom) - rect_.top;
+        rect_ = Rect(x, y, side(x + w), side(y + h));
+    }
     if (!(flags & SWP_NOSIZE)) {
-        rect_.right = rect_.left + std::max(0, cx);
-        rect_.bottom = rect_.top + std::max(0, cy);
+        rect_.right = side(static_cast<long long>(rect_.left) + std::max(0, cx));
+        rect_.bottom = side(static_cast<long long>(rect_.top) + std::max(0, cy));
     }
     changed = rect_ != oldRect;
 

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include <limits>
 #include "platform/debug_output.h"
+
 #include "platform/headless_host.h"
 #include "platform/message_box.h"
 
@@ -558,6 +560,31 @@ TEST(WindowManager, ZOrderPlacement) {
     EXPECT_EQ(t0.GetPrevWindow(), &t1);
     t2.SetWindowPos(&t2, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);  // after itself: no change
     EXPECT_EQ(order(), "1023");
+}
+
+TEST(WindowManager, PositionsNearTheIntLimitsNeverTurnAWindowInsideOut) {
+    HeadlessHost host(100, 100);
+    Probe w("w");
+    ASSERT_TRUE(w.Create("w", kChild, Rect(0, 0, 50, 40), host.root()));
+    const int big = std::numeric_limits<int>::max() - 10;
+    struct Case {
+        int x, y, cx, cy;
+        UINT flags;
+    } cases[] = {
+        {big, big, 100, 100, 0},        // moved and sized past the limit
+        {big, -big, 0, 0, SWP_NOSIZE},  // moved keeping a size that no longer fits
+        {-big - 5, 0, 100, 100, 0},     // far to the left
+        {0, 0, std::numeric_limits<int>::max(), 5, SWP_NOMOVE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.x);
+        w.MoveWindow(0, 0, 50, 40);
+        w.SetWindowPos(nullptr, c.x, c.y, c.cx, c.cy, c.flags | SWP_NOZORDER);
+        Rect r;
+        w.GetWindowRect(&r);
+        EXPECT_LE(r.left, r.right);
+        EXPECT_LE(r.top, r.bottom);
+    }
 }
 
 TEST(WindowManager, PaintingFollowsZOrderVisibilityAndInvalidation) {
