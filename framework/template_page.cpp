@@ -3,6 +3,7 @@
 // and its commands. Editing of areas is in page_editing.cpp, the arrange
 // commands in arrange.cpp.
 #include "framework/template_page.h"
+#include "framework/context_menu.h"
 
 #include <algorithm>
 #include <cstring>
@@ -620,18 +621,8 @@ void CTemplatePage::OnContextMenu(platform::Window* window, Point screenPoint) {
     menu.AppendMenu(platform::MF_STRING | noSelection, ID_MENU_THIRD, labels[2]);
     menu.AppendMenu(platform::MF_STRING | noSelection, ID_MENU_FOURTH, labels[3]);
     menu.AppendMenu(platform::MF_STRING | noPaste, ID_MENU_FIFTH, labels[4]);
-    const size_t extras = extraLabels.size();
-    if (extras == extraHandlers.size() && extras >= 1 && extras <= MAX_EXTRA_MENU_ITEMS) {
-        menu.AppendMenu(platform::MF_SEPARATOR);
-        for (size_t k = 0; k < extras; ++k) {
-            menu.AppendMenu(platform::MF_STRING, ID_MENU_EXTRA_FIRST + static_cast<UINT>(k),
-                            extraLabels[k]);
-            extraMenuHandlers[k] = extraHandlers[k];
-        }
-    }
-    const UINT command = menu.TrackPopupMenu(platform::TPM_RIGHTBUTTON | platform::TPM_RETURNCMD,
-                                             screenPoint.x, screenPoint.y, this);
-    if (command != 0)
+    contextmenu::AppendExtraItems(menu, extraLabels, extraHandlers, extraMenuHandlers);
+    if (const UINT command = contextmenu::Track(menu, screenPoint, this))
         OnCommand(command, 0);
 }
 

@@ -2,6 +2,7 @@
 // link line and order number, the context menu and its commands. Mouse
 // tracking, resizing and snapping are in tool_tracking.cpp.
 #include "framework/template_tool.h"
+#include "framework/context_menu.h"
 
 #include <cstdio>
 #include <utility>
@@ -375,18 +376,8 @@ void CTemplateTool::OnContextMenu(platform::Window* window, Point screenPoint) {
     menu.AppendMenu(platform::MF_STRING | grey, ID_MENU_FIFTH, labels[2]);
     menu.AppendMenu(platform::MF_STRING | grey, ID_MENU_SECOND, labels[3]);
     menu.AppendMenu(platform::MF_STRING | grey, ID_MENU_THIRD, labels[4]);
-    const size_t extras = extraLabels.size();
-    if (extras == extraHandlers.size() && extras >= 1 && extras <= MAX_EXTRA_MENU_ITEMS) {
-        menu.AppendMenu(platform::MF_SEPARATOR);
-        for (size_t k = 0; k < extras; ++k) {
-            menu.AppendMenu(platform::MF_STRING, ID_MENU_EXTRA_FIRST + static_cast<UINT>(k),
-                            extraLabels[k]);
-            extraMenuHandlers[k] = extraHandlers[k];
-        }
-    }
-    const UINT command = menu.TrackPopupMenu(platform::TPM_RIGHTBUTTON | platform::TPM_RETURNCMD,
-                                             screenPoint.x, screenPoint.y, this);
-    if (command != 0)
+    contextmenu::AppendExtraItems(menu, extraLabels, extraHandlers, extraMenuHandlers);
+    if (const UINT command = contextmenu::Track(menu, screenPoint, this))
         OnCommand(command, 0);
 }
 
