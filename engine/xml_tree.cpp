@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string_view>
 #include <vector>
@@ -295,4 +296,39 @@ CXMLTreeNode* NewStringNode(const char* identifier, const char* value, CXMLTreeN
 
 CXMLTreeNode* NewBoolNode(const char* identifier, BOOL value, CXMLTreeNode* parent) {
     return NewTypedNode("Bool", identifier, value ? "TRUE" : "FALSE", parent);
+}
+
+namespace {
+
+using TextGetter = BOOL (CXMLTreeNode::*)(char*, int) const;
+
+std::string ReadNodeText(const CXMLTreeNode* node, TextGetter get, int len) {
+    if (node == nullptr || len < 0)
+        return {};
+    // A fixed length reads once; the whole text grows the buffer until it
+    // fits (texts are bounded by the parser's and the tree's size limits).
+    std::string buffer(len > 0 ? static_cast<size_t>(len) : 256, '\0');
+    while (!(node->*get)(buffer.data(), static_cast<int>(buffer.size())) && len == 0 &&
+           buffer.size() < (1u << 30) / 4) {
+        buffer.assign(buffer.size() * 4, '\0');
+    }
+    buffer.resize(std::strlen(buffer.c_str()));
+    return buffer;
+}
+
+}  // namespace
+
+std::string XMLNodeName(const CXMLTreeNode* node, int len) {
+    return ReadNodeText(node, &CXMLTreeNode::GetName, len);
+}
+std::string XMLNodeAttributes(const CXMLTreeNode* node, int len) {
+    return ReadNodeText(node, &CXMLTreeNode::GetAttributes, len);
+}
+std::string XMLNodeContent(const CXMLTreeNode* node, int len) {
+    return ReadNodeText(node, &CXMLTreeNode::GetContent, len);
+}
+
+std::string XMLTreeText(const CXMLTree& tree) {
+    std::unique_ptr<char[]> text(tree.GetXML());
+    return text ? std::string(text.get()) : std::string();
 }

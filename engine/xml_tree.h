@@ -114,3 +114,13 @@ CXMLTreeNode* NewNode(const char* name, const char* attributes, const char* cont
 CXMLTreeNode* NewIntNode(const char* identifier, int value, CXMLTreeNode* parent);
 CXMLTreeNode* NewStringNode(const char* identifier, const char* value, CXMLTreeNode* parent);
 CXMLTreeNode* NewBoolNode(const char* identifier, BOOL value, CXMLTreeNode* parent);
+
+// A node's name, attribute text or content as a string; empty for a null
+// node. With `len` 0 the whole text; otherwise what a caller's buffer of
+// `len` bytes would hold (at most len - 1 bytes, cut at a character boundary).
+std::string XMLNodeName(const CXMLTreeNode* node, int len = 0);
+std::string XMLNodeAttributes(const CXMLTreeNode* node, int len = 0);
+std::string XMLNodeContent(const CXMLTreeNode* node, int len = 0);
+
+// The document text of a tree as a string; empty when it cannot be written.
+std::string XMLTreeText(const CXMLTree& tree);

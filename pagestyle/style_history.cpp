@@ -21,9 +21,6 @@
 #include "platform/global_memory.h"
 #include "platform/message_box.h"
 
-using stylepage::ContentOf;
-using stylepage::NameOf;
-
 namespace {
 
 // A fresh non-negative number for each copy, so that a paste can tell a
@@ -186,7 +183,8 @@ void CStylePage::Paste() {
     if (!CTemplateFactory::LoadToolListXMLString(groups.c_str(), &tree))
         return;
     CXMLTreeNode* toolList = tree.GetRoot();
-    if (toolList == nullptr || NameOf(toolList) != "ToolList" || toolList->GetNumChildren() < 1) {
+    if (toolList == nullptr || XMLNodeName(toolList) != "ToolList" ||
+        toolList->GetNumChildren() < 1) {
         return;
     }
 
@@ -202,7 +200,7 @@ void CStylePage::Paste() {
     std::vector<CTemplateTool*> lastOfGroup;
     for (CXMLTreeNode* group = toolList->GetFirstChild(); group != nullptr;
          group = group->GetNextSibling()) {
-        if (NameOf(group) != "Group")
+        if (XMLNodeName(group) != "Group")
             continue;
         CTemplateTool* previous = nullptr;
         for (CXMLTreeNode* node = group->GetFirstChild(); node != nullptr;
@@ -304,7 +302,7 @@ int CStylePage::RestoreState(BOOL undo) {
 bool CStylePage::RestoreProperties(CXMLTreeNode* properties) {
     bool changed = false;
     auto restoreFlag = [&](CXMLTreeNode* node, int* field) {
-        const int value = stylepage::ParseBool(ContentOf(node).c_str());
+        const int value = stylepage::ParseBool(XMLNodeContent(node).c_str());
         if (value >= 0 && value != *field) {
             *field = value;
             changed = true;
@@ -312,10 +310,10 @@ bool CStylePage::RestoreProperties(CXMLTreeNode* properties) {
     };
     for (CXMLTreeNode* child = properties->GetFirstChild(); child != nullptr;
          child = child->GetNextSibling()) {
-        const std::string name = NameOf(child);
-        const std::string attributes = stylepage::AttributesOf(child);
+        const std::string name = XMLNodeName(child);
+        const std::string attributes = XMLNodeAttributes(child);
         if (name == "String" && attributes == "id=\"Orientation\"") {
-            const std::string text = ContentOf(child);
+            const std::string text = XMLNodeContent(child);
             const bool toPortrait = text == StyleString(IDS_PORTRAIT);
             const bool toLandscape = text == StyleString(IDS_LANDSCAPE);
             if ((toPortrait && orientation == ORIENTATION_LANDSCAPE) ||
@@ -334,7 +332,7 @@ bool CStylePage::RestoreProperties(CXMLTreeNode* properties) {
             // The colour comes back whenever it differs, whatever the other
             // flags say.
             const auto value =
-                static_cast<COLORREF>(std::strtoll(ContentOf(child).c_str(), nullptr, 10));
+                static_cast<COLORREF>(std::strtoll(XMLNodeContent(child).c_str(), nullptr, 10));
             if (value != color) {
                 color = value;
                 changed = true;

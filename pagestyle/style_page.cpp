@@ -65,37 +65,6 @@ bool ParseMeasurement(const char* text, double* value, int* unit) {
     return false;
 }
 
-namespace {
-
-// Reads one of a node's texts whatever its length (up to 1 MiB).
-template <class Getter>
-std::string ReadText(const CXMLTreeNode* node, Getter get) {
-    if (node == nullptr)
-        return {};
-    std::string buffer(256, '\0');
-    for (;;) {
-        if ((node->*get)(buffer.data(), static_cast<int>(buffer.size())))
-            break;
-        if (buffer.size() >= (1u << 20))
-            break;  // keep what fitted
-        buffer.assign(buffer.size() * 4, '\0');
-    }
-    buffer.resize(std::strlen(buffer.c_str()));
-    return buffer;
-}
-
-}  // namespace
-
-std::string ContentOf(const CXMLTreeNode* node) {
-    return ReadText(node, &CXMLTreeNode::GetContent);
-}
-std::string NameOf(const CXMLTreeNode* node) {
-    return ReadText(node, &CXMLTreeNode::GetName);
-}
-std::string AttributesOf(const CXMLTreeNode* node) {
-    return ReadText(node, &CXMLTreeNode::GetAttributes);
-}
-
 }  // namespace stylepage
 
 using stylepage::CopyText;

@@ -102,9 +102,5 @@ int ParseBool(const char* text);
 // suffixes "RL", "IN", "MM" found anywhere in it. False when the text has no
 // number or no suffix.
 bool ParseMeasurement(const char* text, double* value, int* unit);
-// The content of a node as a string (empty for null).
-std::string ContentOf(const CXMLTreeNode* node);
-std::string NameOf(const CXMLTreeNode* node);
-std::string AttributesOf(const CXMLTreeNode* node);
 
 }  // namespace stylepage

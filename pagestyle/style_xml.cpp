@@ -12,10 +12,6 @@
 #include "pagestyle/style_page.h"
 #include "pagestyle/style_strings.h"
 
-using stylepage::AttributesOf;
-using stylepage::ContentOf;
-using stylepage::NameOf;
-
 namespace {
 
 constexpr const char* kTemplateVersion = "1.5";
@@ -36,7 +32,7 @@ class TreeGuard {
 };
 
 bool IsTyped(const CXMLTreeNode* node, const char* type, const char* attributes) {
-    return NameOf(node) == type && AttributesOf(node) == attributes;
+    return XMLNodeName(node) == type && XMLNodeAttributes(node) == attributes;
 }
 
 }  // namespace
@@ -137,7 +133,7 @@ struct TemplateProperties {
 };
 
 void ReadFlag(const CXMLTreeNode* node, int* field) {
-    const int value = stylepage::ParseBool(ContentOf(node).c_str());
+    const int value = stylepage::ParseBool(XMLNodeContent(node).c_str());
     if (value >= 0)
         *field = value;
 }
@@ -150,10 +146,10 @@ BOOL CStylePage::CreateFromXML(CXMLTreeNode* root, PendingToolFn pendingTool, Ch
         parent == nullptr) {
         return FALSE;
     }
-    if (NameOf(root) != "Template")
+    if (XMLNodeName(root) != "Template")
         return FALSE;
     CXMLTreeNode* version = root->FindName("Version");
-    if (version == nullptr || ContentOf(version) != kTemplateVersion)
+    if (version == nullptr || XMLNodeContent(version) != kTemplateVersion)
         return FALSE;
     CXMLTreeNode* pageNode = root->FindName("Page");
     if (pageNode == nullptr)
@@ -161,7 +157,7 @@ BOOL CStylePage::CreateFromXML(CXMLTreeNode* root, PendingToolFn pendingTool, Ch
     char paperName[1024] = {};
     GetPaperName(paperName, sizeof paperName);
     CXMLTreeNode* nameNode = pageNode->FindName("Name");
-    if (nameNode == nullptr || ContentOf(nameNode) != paperName)
+    if (nameNode == nullptr || XMLNodeContent(nameNode) != paperName)
         return FALSE;
     CXMLTreeNode* properties = pageNode->FindName("Properties");
     if (properties == nullptr)
@@ -171,14 +167,14 @@ BOOL CStylePage::CreateFromXML(CXMLTreeNode* root, PendingToolFn pendingTool, Ch
     for (CXMLTreeNode* child = properties->GetFirstChild(); child != nullptr;
          child = child->GetNextSibling()) {
         if (IsTyped(child, "String", "id=\"Orientation\"")) {
-            const std::string text = ContentOf(child);
+            const std::string text = XMLNodeContent(child);
             if (text == StyleString(IDS_PORTRAIT)) {
                 read.orientation = ORIENTATION_PORTRAIT;
             } else if (text == StyleString(IDS_LANDSCAPE)) {
                 read.orientation = ORIENTATION_LANDSCAPE;
             }
         } else if (IsTyped(child, "String", "id=\"Author\"")) {
-            read.author = ContentOf(child);
+            read.author = XMLNodeContent(child);
         } else if (IsTyped(child, "Bool", "id=\"AutoFill\"")) {
             ReadFlag(child, &read.autoFill);
         } else if (IsTyped(child, "Bool", "id=\"AutoRotate\"")) {
@@ -186,7 +182,8 @@ BOOL CStylePage::CreateFromXML(CXMLTreeNode* root, PendingToolFn pendingTool, Ch
         } else if (IsTyped(child, "Bool", "id=\"UseBGColor\"")) {
             ReadFlag(child, &read.useBGColor);
         } else if (IsTyped(child, "Int", "id=\"Color\"")) {
-            read.color = static_cast<COLORREF>(std::strtoll(ContentOf(child).c_str(), nullptr, 10));
+            read.color =
+                static_cast<COLORREF>(std::strtoll(XMLNodeContent(child).c_str(), nullptr, 10));
         }
     }
 
@@ -206,7 +203,7 @@ BOOL CStylePage::CreateFromXML(CXMLTreeNode* root, PendingToolFn pendingTool, Ch
         double value = 0;
         int unit = UNIT_REAL;
         // A length without a unit suffix says nothing about the paper.
-        if (!stylepage::ParseMeasurement(ContentOf(child).c_str(), &value, &unit))
+        if (!stylepage::ParseMeasurement(XMLNodeContent(child).c_str(), &value, &unit))
             return FALSE;
         if (unit != paper.unit)
             return FALSE;
@@ -239,7 +236,7 @@ void CStylePage::LoadToolList(CXMLTreeNode* toolList, bool placeWindows) {
     CToolManager& manager = host->toolManager;
     for (CXMLTreeNode* group = toolList->GetFirstChild(); group != nullptr;
          group = group->GetNextSibling()) {
-        if (NameOf(group) != "Group")
+        if (XMLNodeName(group) != "Group")
             continue;
         CTemplateTool* previous = nullptr;
         for (CXMLTreeNode* node = group->GetFirstChild(); node != nullptr;

@@ -58,15 +58,11 @@ std::string Xml(const CXMLTree& tree) {
 }
 
 std::string Content(const CXMLTreeNode* node) {
-    char buf[4096];
-    node->GetContent(buf, sizeof buf);
-    return buf;
+    return XMLNodeContent(node, 4096);
 }
 
 std::string Attributes(const CXMLTreeNode* node) {
-    char buf[4096];
-    node->GetAttributes(buf, sizeof buf);
-    return buf;
+    return XMLNodeAttributes(node, 4096);
 }
 
 #ifdef __SANITIZE_ADDRESS__

@@ -16,15 +16,11 @@ std::string Xml(const CXMLTree& tree) {
 }
 
 std::string Content(const CXMLTreeNode* node) {
-    char buf[1024];
-    node->GetContent(buf, sizeof buf);
-    return buf;
+    return XMLNodeContent(node, 1024);
 }
 
 std::string Attributes(const CXMLTreeNode* node) {
-    char buf[1024];
-    node->GetAttributes(buf, sizeof buf);
-    return buf;
+    return XMLNodeAttributes(node, 1024);
 }
 
 // The part of a template that pages and text areas write.
@@ -300,3 +296,17 @@ TEST(XMLTree, ElementWithChildrenWritesItsContentBeforeThem) {
 }
 
 }  // namespace
+
+TEST(XMLTree, NodeTextsAsStringsReadWholeOrAsABufferWould) {
+    const std::string long_text(10000, 'x');
+    std::unique_ptr<CXMLTreeNode> node(NewNode("Name", "id=\"A\"", long_text.c_str(), nullptr));
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(XMLNodeContent(node.get()), long_text);  // grows past its first buffer
+    EXPECT_EQ(XMLNodeContent(node.get(), 5), "xxxx");  // what a 5-byte buffer holds
+    EXPECT_EQ(XMLNodeName(node.get()), "Name");
+    EXPECT_EQ(XMLNodeAttributes(node.get()), "id=\"A\"");
+    EXPECT_EQ(XMLNodeContent(nullptr), "");
+    CXMLTree tree(node.release());
+    tree.SetTopTag("");
+    EXPECT_EQ(XMLTreeText(tree).rfind("<Name id=\"A\">xxx", 0), 0u);
+}

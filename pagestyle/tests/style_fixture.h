@@ -55,8 +55,7 @@ inline std::string TextOf(CXMLTreeNode* root) {
         return {};
     CXMLTree tree(root);
     tree.SetTopTag("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>");
-    std::unique_ptr<char[]> text(tree.GetXML());
-    return text ? std::string(text.get()) : std::string();
+    return XMLTreeText(tree);
 }
 
 // An image or text area's "Tool" node (rectangle in millimetres), as the

@@ -14,17 +14,6 @@ namespace areaxml {
 
 namespace {
 
-using Getter = BOOL (CXMLTreeNode::*)(char*, int) const;
-
-std::string Fetch(const CXMLTreeNode* node, Getter get, int len) {
-    if (node == nullptr || len < 1)
-        return {};
-    std::vector<char> buf(static_cast<size_t>(len), '\0');
-    (node->*get)(buf.data(), len);
-    buf.back() = '\0';
-    return std::string(buf.data());
-}
-
 struct LengthSlot {
     const char* attributes;
     double ToolRect::*field;
@@ -38,16 +27,6 @@ constexpr LengthSlot kSlots[] = {
 };
 
 }  // namespace
-
-std::string NameOf(const CXMLTreeNode* node, int len) {
-    return Fetch(node, &CXMLTreeNode::GetName, len);
-}
-std::string AttributesOf(const CXMLTreeNode* node, int len) {
-    return Fetch(node, &CXMLTreeNode::GetAttributes, len);
-}
-std::string ContentOf(const CXMLTreeNode* node, int len) {
-    return Fetch(node, &CXMLTreeNode::GetContent, len);
-}
 
 int ParseTruth(std::string_view text) {
     std::string upper(text);

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/xml_tree.h"
 #include "framework/number_text.h"
 #include "framework/units.h"
 #include "platform/types.h"
@@ -20,9 +21,15 @@ inline constexpr int kShortText = 1024;
 inline constexpr int kLongText = 65536;
 
 // The node's name, attribute text or content, cut to `len` - 1 bytes.
-std::string NameOf(const CXMLTreeNode* node, int len = kShortText);
-std::string AttributesOf(const CXMLTreeNode* node, int len = kShortText);
-std::string ContentOf(const CXMLTreeNode* node, int len = kShortText);
+inline std::string NameOf(const CXMLTreeNode* node, int len = kShortText) {
+    return XMLNodeName(node, len);
+}
+inline std::string AttributesOf(const CXMLTreeNode* node, int len = kShortText) {
+    return XMLNodeAttributes(node, len);
+}
+inline std::string ContentOf(const CXMLTreeNode* node, int len = kShortText) {
+    return XMLNodeContent(node, len);
+}
 
 // Locale-independent number text, shared with the page styles.
 using ::FormatLength;

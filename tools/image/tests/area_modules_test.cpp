@@ -47,8 +47,7 @@ BOOL NoMargins(CTemplatePage*) {
 std::string TextOf(CXMLTreeNode* node) {
     CXMLTree tree(node);
     tree.SetTopTag("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>");
-    std::unique_ptr<char[]> text(tree.GetXML());
-    return text ? std::string(text.get()) : std::string();
+    return XMLTreeText(tree);
 }
 
 const char* const kTextArea =
