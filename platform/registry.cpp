@@ -778,6 +778,20 @@ class RegistryImpl {
   public:
     std::mutex mu;
 
+    // A key handle and a sub-key path below it: the hive, the full key path
+    // and the handle's access. `badPath` is the answer for a sub-key path
+    // that names no key (with `needSubKey`, also for an empty one).
+    LONG ResolveSubKey(HKEY key, const char* subKey, LONG badPath, bool needSubKey, int* hive,
+                       std::string* full, REGSAM* access) {
+        std::string parent, sub;
+        if (LONG r = ResolveHandle(key, hive, &parent, access); r != ERROR_SUCCESS)
+            return r;
+        if (!NormalizePath(subKey != nullptr ? subKey : "", &sub) || (needSubKey && sub.empty()))
+            return badPath;
+        *full = JoinKeyPath(parent, sub);
+        return ERROR_SUCCESS;
+    }
+
     LONG ResolveHandle(HKEY key, int* hive, std::string* path, REGSAM* access) {
         int root = HiveIndex(key);
         if (root >= 0) {
@@ -1056,13 +1070,11 @@ LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD /*options*/, REGSAM samDes
     RegistryImpl& reg = Impl();
     std::lock_guard<std::mutex> guard(reg.mu);
     int hive;
-    std::string parent, sub;
+    std::string full;
     REGSAM access;
-    if (LONG r = reg.ResolveHandle(key, &hive, &parent, &access); r != ERROR_SUCCESS)
+    if (LONG r = reg.ResolveSubKey(key, subKey, ERROR_FILE_NOT_FOUND, false, &hive, &full, &access);
+        r != ERROR_SUCCESS)
         return r;
-    if (!NormalizePath(subKey != nullptr ? subKey : "", &sub))
-        return ERROR_FILE_NOT_FOUND;
-    std::string full = JoinKeyPath(parent, sub);
     reg.Load(hive, false);
     if (reg.hive(hive).data.FindKey(full) == nullptr)
         return ERROR_FILE_NOT_FOUND;
@@ -1082,13 +1094,12 @@ LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD /*reserved*/, char* /*ke
     RegistryImpl& reg = Impl();
     std::lock_guard<std::mutex> guard(reg.mu);
     int hive;
-    std::string parent, sub;
+    std::string full;
     REGSAM access;
-    if (LONG r = reg.ResolveHandle(key, &hive, &parent, &access); r != ERROR_SUCCESS)
+    if (LONG r =
+            reg.ResolveSubKey(key, subKey, ERROR_INVALID_PARAMETER, false, &hive, &full, &access);
+        r != ERROR_SUCCESS)
         return r;
-    if (!NormalizePath(subKey != nullptr ? subKey : "", &sub))
-        return ERROR_INVALID_PARAMETER;
-    std::string full = JoinKeyPath(parent, sub);
     bool writable = Registry::IsHiveWritable(RootOfIndex(hive));
     reg.Load(hive, false);
     if (reg.hive(hive).data.FindKey(full) != nullptr) {
@@ -1212,17 +1223,15 @@ LONG RegDeleteKey(HKEY key, const char* subKey) {
     RegistryImpl& reg = Impl();
     std::lock_guard<std::mutex> guard(reg.mu);
     int hive;
-    std::string parent, sub;
+    std::string full;
     REGSAM access;
-    if (LONG r = reg.ResolveHandle(key, &hive, &parent, &access); r != ERROR_SUCCESS)
+    if (LONG r =
+            reg.ResolveSubKey(key, subKey, ERROR_INVALID_PARAMETER, true, &hive, &full, &access);
+        r != ERROR_SUCCESS)
         return r;
-    if (!NormalizePath(subKey != nullptr ? subKey : "", &sub) || sub.empty()) {
-        return ERROR_INVALID_PARAMETER;
-    }
     if (!(access & kWriteAccess) || !Registry::IsHiveWritable(RootOfIndex(hive))) {
         return ERROR_ACCESS_DENIED;
     }
-    std::string full = JoinKeyPath(parent, sub);
     return reg.Mutate(hive, [&](RegHive& data, bool* changed) {
         if (data.FindKey(full) == nullptr)
             return ERROR_FILE_NOT_FOUND;
