@@ -5,10 +5,6 @@
 
 // The text of a string id; empty for an unknown id.
 const char* LoadDesignerString(unsigned id);
-// The status-bar prompt of a command (the text before "\n") and its tooltip
-// (the last line), both empty when the command has no string.
-std::string CommandPrompt(unsigned id);
-std::string CommandTooltip(unsigned id);
 // Replaces the first "%s" of a text with `arg`.
 std::string FormatString(const char* text, const std::string& arg);
 

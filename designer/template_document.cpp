@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "designer/commands.h"
 #include "designer/designer_app.h"
 #include "designer/designer_ui.h"
 #include "designer/main_frame.h"
@@ -20,7 +21,6 @@
 #include "engine/xml_tree.h"
 #include "framework/plugin_managers.h"
 #include "framework/template_page.h"
-#include "framework/template_tool.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 
@@ -319,145 +319,17 @@ void CXMLEditorView::RepaintPage() {
 }
 
 bool CXMLEditorView::IsCommandEnabled(unsigned id) {
-    CTemplatePage* page = page_;
-    int selected = page ? page->GetSelectedCount() : 0;
-    switch (id) {
-        case ID_EDIT_DELETE:
-        case ID_EDIT_SELECT_NONE:
-        case ID_TOOLS_PAGE_PROPERTIES:
-        case ID_TOOLS_SHOW_ORDER:
-        case ID_WINDOW_CLOSE_ALL:
-            return true;
-        case ID_EDIT_CUT:
-        case ID_EDIT_COPY:
-            return page && selected > 0;
-        case ID_EDIT_PASTE:
-            return page && CDesignerApp::Get() &&
-                   CDesignerApp::Get()->GetManager().IsTemplateOnClipboard();
-        case ID_EDIT_UNDO:
-            return page && page->canUndo != 0;
-        case ID_EDIT_REDO:
-            return page && page->canRedo != 0;
-        case ID_EDIT_LINK:
-            return page && page->CanToggleLink();
-        case ID_EDIT_SELECT_ALL:
-            return page && page->GetToolCount() > 0;
-        case ID_ALIGN_LEFT:
-        case ID_ALIGN_RIGHT:
-        case ID_ALIGN_TOP:
-        case ID_ALIGN_BOTTOM:
-        case ID_SAME_WIDTH:
-        case ID_SAME_HEIGHT:
-        case ID_SAME_SIZE:
-            return page && selected > 1;
-        case ID_CENTER_VERTICAL:
-        case ID_CENTER_HORIZONTAL:
-            return page && selected > 0;
-        case ID_SPACE_DOWN:
-        case ID_SPACE_ACROSS:
-            return page && selected > 2;
-        default:
-            return false;
-    }
+    const CommandRow* row = FindCommand(id);
+    if (!row || row->scope != CommandScope::kView || !row->enabled)
+        return false;
+    return row->enabled({frame_ ? frame_->GetMainFrame() : nullptr, this, id});
 }
 
 bool CXMLEditorView::OnCommand(unsigned id) {
-    CTemplatePage* page = page_;
-    switch (id) {
-        case ID_EDIT_DELETE:
-            if (page)
-                page->DeleteSelection();
-            break;
-        case ID_EDIT_CUT:
-            if (page)
-                page->Cut();
-            break;
-        case ID_EDIT_COPY:
-            if (page)
-                page->Copy();
-            break;
-        case ID_EDIT_PASTE:
-            if (page)
-                page->Paste();
-            break;
-        case ID_EDIT_UNDO:
-            if (page)
-                page->Undo();
-            break;
-        case ID_EDIT_REDO:
-            if (page)
-                page->Redo();
-            break;
-        case ID_EDIT_LINK:
-            if (page && !page->ToggleLink()) {
-                DesignerUi::Get()->MessageBox(frame_, LoadDesignerString(IDS_LINK_REFUSED), MB_OK);
-            }
-            break;
-        case ID_EDIT_SELECT_ALL:
-            if (page) {
-                for (int i = 0; i < page->GetToolCount(); ++i) {
-                    if (CTemplateTool* tool = page->GetToolAt(i))
-                        tool->SetSelection(SELECT_ON, TRUE);
-                }
-            }
-            break;
-        case ID_EDIT_SELECT_NONE:
-            if (page) {
-                if (CTemplateTool* tool = page->GetToolAt(0))
-                    tool->SetSelection(SELECT_OFF, FALSE);
-            }
-            break;
-        case ID_ALIGN_LEFT:
-            if (page)
-                page->AlignLeft();
-            break;
-        case ID_ALIGN_RIGHT:
-            if (page)
-                page->AlignRight();
-            break;
-        case ID_ALIGN_TOP:
-            if (page)
-                page->AlignTop();
-            break;
-        case ID_ALIGN_BOTTOM:
-            if (page)
-                page->AlignBottom();
-            break;
-        case ID_SAME_WIDTH:
-            if (page)
-                page->MakeSameWidth();
-            break;
-        case ID_SAME_HEIGHT:
-            if (page)
-                page->MakeSameHeight();
-            break;
-        case ID_SAME_SIZE:
-            if (page)
-                page->MakeSameSize();
-            break;
-        case ID_CENTER_VERTICAL:
-            if (page)
-                page->CenterVertically();
-            break;
-        case ID_CENTER_HORIZONTAL:
-            if (page)
-                page->CenterHorizontally();
-            break;
-        case ID_SPACE_DOWN:
-            if (page)
-                page->SpaceDownEvenly();
-            break;
-        case ID_SPACE_ACROSS:
-            if (page)
-                page->SpaceAcrossEvenly();
-            break;
-        case ID_TOOLS_PAGE_PROPERTIES:
-            if (page)
-                page->EditProperties();
-            break;
-        default:
-            return false;
-    }
+    const CommandRow* row = FindCommand(id);
+    if (!row || row->scope != CommandScope::kView || !row->handler)
+        return false;
+    row->handler({frame_ ? frame_->GetMainFrame() : nullptr, this, id});
     RepaintPage();
     return true;
 }

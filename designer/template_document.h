@@ -68,8 +68,9 @@ class CXMLEditorView : public CWindowHostWidget {
     platform::Window* GetViewWindow() const;
     CChildFrame* GetFrame() const { return frame_; }
 
-    // The commands of the Edit and Tools menus: whether `id` is enabled, and
-    // carrying it out. Unknown ids are not handled (false).
+    // The view's commands (the rows of the command table with view scope):
+    // whether `id` is enabled, and carrying it out. Other ids are not
+    // handled (false).
     bool IsCommandEnabled(unsigned id);
     bool OnCommand(unsigned id);
     // Repaints the page now.
