@@ -1,5 +1,6 @@
 #include "designer/commands.h"
 
+#include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <array>
@@ -600,4 +601,18 @@ std::string CommandTooltip(unsigned id) {
     std::string text = row && row->prompt ? row->prompt : "";
     std::size_t nl = text.rfind('\n');
     return nl == std::string::npos ? std::string() : text.substr(nl + 1);
+}
+
+// The resource is compiled into the Designer's static library: registering
+// it here keeps the linker from dropping it.
+static void InitIconResource() {
+    Q_INIT_RESOURCE(icons);
+}
+
+QIcon CommandIcon(const CommandRow& row) {
+    static const bool registered = (InitIconResource(), true);
+    (void)registered;
+    if (!row.icon)
+        return QIcon();
+    return QIcon(QString(":/icons/%1.png").arg(QString::fromUtf8(row.icon)));
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 class CMainFrame;
+class QIcon;
 class CXMLEditorView;
 
 // Who carries a command out: the main frame, or the active template view.
@@ -67,3 +68,7 @@ const CommandRow* FindCommand(unsigned id);
 // (the last line), both empty when the command has no prompt.
 std::string CommandPrompt(unsigned id);
 std::string CommandTooltip(unsigned id);
+
+// The toolbar image of a command (16 x 15, from the icons resource); a null
+// icon when the row names none.
+QIcon CommandIcon(const CommandRow& row);

@@ -22,7 +22,6 @@
 #include <algorithm>
 
 #include "designer/area_tool_bar.h"
-#include "designer/command_icons.h"
 #include "designer/commands.h"
 #include "designer/designer_app.h"
 #include "designer/designer_ui.h"
@@ -177,7 +176,7 @@ std::vector<QAction*> CMainFrame::FillToolBar(QToolBar* bar, CommandBar which) {
         if (i > 0 && rows[i]->barSlot / 10 != rows[i - 1]->barSlot / 10)
             bar->addSeparator();
         QAction* action = GetAction(rows[i]->id);
-        action->setIcon(CommandIcon(rows[i]->id));
+        action->setIcon(CommandIcon(*rows[i]));
         bar->addAction(action);
         added.push_back(action);
     }
