@@ -6,13 +6,15 @@
 #include <array>
 #include <unordered_map>
 
+#include "designer/child_frame.h"
 #include "designer/designer_app.h"
 #include "designer/designer_ui.h"
 #include "designer/main_frame.h"
 #include "designer/resource_ids.h"
 #include "designer/settings.h"
 #include "designer/strings.h"
-#include "designer/template_document.h"
+#include "designer/xml_editor_view.h"
+#include "framework/designer_keys.h"
 #include "framework/template_page.h"
 #include "framework/template_tool.h"
 #include "platform/message_box.h"
@@ -98,7 +100,7 @@ void FileOpen(const CommandContext& c) {
     CDesignerApp* app = c.frame->GetApp();
     if (!app)
         return;
-    std::string root = user_settings::ReadFolder("TemplateDir");
+    std::string root = user_settings::ReadFolder(designer_keys::kTemplateDir);
     for (const std::string& path : DesignerUi::Get()->OpenTemplates(c.frame, root))
         app->OpenTemplateFile(path);
 }

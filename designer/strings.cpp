@@ -3,12 +3,13 @@
 #include <unordered_map>
 
 #include "designer/resource_ids.h"
+#include "framework/designer_keys.h"
 
 namespace {
 
 const std::unordered_map<unsigned, const char*>& Table() {
     static const std::unordered_map<unsigned, const char*> table = {
-        {IDS_REGISTRY_KEY, kDesignerKey},
+        {IDS_REGISTRY_KEY, designer_keys::kKey},
         {IDS_DIRECTORY_TREE, "Directory Tree"},
         {IDS_TEMPLATE_VIEW, "Template View"},
         {IDS_COMPANY_KEY, "ZYN Systems"},

@@ -10,5 +10,3 @@ std::string FormatString(const char* text, const std::string& arg);
 
 // The version shown in the about box.
 inline constexpr const char* kDesignerVersion = "2.0.0.609";
-// The registry key of the Designer's settings (string 10000).
-inline constexpr const char* kDesignerKey = "Software\\ZYN Systems\\Corvantis\\Template Designer";
