@@ -19,30 +19,38 @@ void Install(CXMLTree* tree, CXMLTreeNode* root) {
 
 }  // namespace
 
-BOOL CTemplateFactory::LoadXML(const char* path, CXMLTree* tree) {
+BOOL CTemplateFactory::LoadXML(const char* path, CXMLTree* tree, std::string* error) {
     if (path == nullptr || tree == nullptr)
         return FALSE;
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        platform::DebugOutput::Printf("XML: %s: %s", path, std::strerror(errno));
+    // Every failure goes to the debug output with the path, and to the
+    // caller as a sentence without it.
+    auto fail = [&](const std::string& reason) {
+        platform::DebugOutput::Printf("XML: %s: %s", path, reason.c_str());
+        if (error != nullptr)
+            *error = reason;
         return FALSE;
-    }
+    };
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return fail(std::strerror(errno));
     // Only regular files: a FIFO or a device would block or never end.
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        platform::DebugOutput::Printf("XML: %s: not a regular file", path);
         ::close(fd);
-        return FALSE;
+        return fail("not a regular file");
     }
-    XMLTreeBuilder builder;
+    XMLParseLimits limits;
+    limits.latin1NamesOnly = true;
+    XMLTreeBuilder builder(XMLTreeBuilder::Input::kDocument, limits);
     char buffer[64 * 1024];
     bool ok = true;
+    std::string readError;
     while (ok) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            platform::DebugOutput::Printf("XML: %s: %s", path, std::strerror(errno));
+            readError = std::strerror(errno);
             ok = false;
             break;
         }
@@ -51,17 +59,11 @@ BOOL CTemplateFactory::LoadXML(const char* path, CXMLTree* tree) {
         ok = builder.Feed(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);
-    if (!ok) {
-        if (!builder.Error().empty()) {
-            platform::DebugOutput::Printf("XML: %s: %s", path, builder.Error().c_str());
-        }
-        return FALSE;
-    }
-    CXMLTreeNode* root = builder.Finish();
-    if (root == nullptr) {
-        platform::DebugOutput::Printf("XML: %s: %s", path, builder.Error().c_str());
-        return FALSE;
-    }
+    if (!readError.empty())
+        return fail(readError);
+    CXMLTreeNode* root = ok ? builder.Finish() : nullptr;
+    if (root == nullptr)
+        return fail(builder.Error().empty() ? "not a well-formed XML document" : builder.Error());
     Install(tree, root);
     return TRUE;
 }
@@ -74,7 +76,9 @@ BOOL CTemplateFactory::LoadToolListXMLString(const char* text, CXMLTree* tree) {
     // close that element early leaves a document that does not parse.
     static const char kOpen[] = "<ToolList>";
     static const char kClose[] = "</ToolList>";
-    XMLTreeBuilder builder(XMLTreeBuilder::Input::kUtf8Text);
+    XMLParseLimits limits;
+    limits.latin1NamesOnly = true;
+    XMLTreeBuilder builder(XMLTreeBuilder::Input::kUtf8Text, limits);
     if (!builder.Feed(kOpen, sizeof kOpen - 1) || !builder.Feed(text, std::strlen(text)) ||
         !builder.Feed(kClose, sizeof kClose - 1)) {
         platform::DebugOutput::Printf("XML: tool list: %s", builder.Error().c_str());

@@ -234,6 +234,16 @@ struct XMLTreeBuilder::Impl {
             Fail("too many attributes");
             return;
         }
+        if (limits.latin1NamesOnly) {
+            for (std::size_t i = 0; i <= count; ++i) {
+                const char* n = i == 0 ? name : atts[2 * (i - 1)];
+                if (!xmltext::IsLatin1Text(n)) {
+                    Fail(std::string("the name \"") + n +
+                         "\" uses a character that a template file cannot store");
+                    return;
+                }
+            }
+        }
         std::string attributes;
         for (std::size_t i = 0; i < count; ++i) {
             if (i > 0)

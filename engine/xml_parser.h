@@ -22,6 +22,11 @@ struct XMLParseLimits {
     std::size_t maxNodes = 100000;            // elements in the document
     std::size_t maxTreeBytes = 32u << 20;     // memory the tree may take
     std::size_t maxInputBytes = 32u << 20;    // size of the document
+    // Refuse element and attribute names with a character above U+00FF.
+    // Templates are written back with an ISO-8859-1 declaration, where names
+    // cannot use character references, so such a name could be read but
+    // never saved again.
+    bool latin1NamesOnly = false;
 };
 
 class XMLTreeBuilder {

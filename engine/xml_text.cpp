@@ -167,6 +167,16 @@ bool IsValidUtf8(std::string_view s) {
     return true;
 }
 
+bool IsLatin1Text(std::string_view s) {
+    if (!IsValidUtf8(s))
+        return false;
+    for (std::size_t pos = 0; pos < s.size();) {
+        if (NextChar(s, pos) > 0xFF)
+            return false;
+    }
+    return true;
+}
+
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);

@@ -39,6 +39,8 @@ char32_t Windows1252ToUnicode(unsigned char byte);
 // in by a caller in a legacy 8-bit encoding is kept rather than lost.
 char32_t NextChar(std::string_view s, std::size_t& pos);
 bool IsValidUtf8(std::string_view s);
+// Whether `s` is valid UTF-8 whose characters are all at most U+00FF.
+bool IsLatin1Text(std::string_view s);
 void AppendUtf8(std::string& out, char32_t c);
 
 // Characters allowed in an XML 1.0 document.

@@ -366,6 +366,67 @@ TEST_F(TemplateFactoryTest, FilesThatCannotBeReadFail) {
     EXPECT_EQ(tree.GetRoot(), nullptr);
 }
 
+// A template is saved with an ISO-8859-1 declaration, where names cannot use
+// character references: whatever opens must save and reopen identically, so
+// names above U+00FF are refused at open with a reason naming them.
+TEST_F(TemplateFactoryTest, NamesATemplateCannotStoreAreRefusedAtOpen) {
+    const std::string latin1 = kLatin1Declaration;
+    struct Case {
+        const char* label;
+        std::string bytes;
+        bool opens;
+    } cases[] = {
+        {"Latin-1 letters in names", latin1 + "<Caf\xE9 \xE9t\xE9=\"1\"><x/></Caf\xE9>", true},
+        {"UTF-8 Latin-1 letters in names", "<Caf\xC3\xA9 a=\"\xE2\x82\xAC\"/>", true},
+        {"Windows-1252 S caron in an element name", latin1 + "<\x8Aign/>", false},
+        {"Windows-1252 oe in an attribute name", latin1 + "<x c\x9Cur=\"1\"/>", false},
+        {"UTF-8 Greek element name", "<a><\xCE\xA9/></a>", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        CXMLTree tree;
+        std::string error;
+        const std::string path = WriteFile("names.xml", c.bytes);
+        ASSERT_EQ(CTemplateFactory::LoadXML(path.c_str(), &tree, &error), c.opens ? TRUE : FALSE);
+        if (!c.opens) {
+            EXPECT_NE(error.find("cannot store"), std::string::npos) << error;
+            EXPECT_EQ(tree.GetRoot(), nullptr);
+            continue;
+        }
+        tree.SetTopTag(kLatin1Declaration);
+        const std::string saved = Xml(tree);
+        ASSERT_FALSE(saved.empty());
+        CXMLTree again;
+        ASSERT_TRUE(CTemplateFactory::LoadXML(WriteFile("again.xml", saved).c_str(), &again));
+        again.SetTopTag(kLatin1Declaration);
+        EXPECT_EQ(Xml(again), saved);
+    }
+    // Pasted areas are saved with the template too.
+    CXMLTree pasted;
+    EXPECT_FALSE(CTemplateFactory::LoadToolListXMLString("<Group><\xCE\xA9/></Group>", &pasted));
+    EXPECT_TRUE(CTemplateFactory::LoadToolListXMLString("<Group><\xC3\xA9/></Group>", &pasted));
+}
+
+TEST_F(TemplateFactoryTest, FailedOpensSayWhy) {
+    const std::string fifo = dir_ + "/pipe.xml";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct Case {
+        std::string path;
+        const char* reason;
+    } cases[] = {
+        {dir_ + "/missing.xml", "No such file"},
+        {fifo, "not a regular file"},
+        {WriteFile("broken.xml", "<a><b></a>"), "line 1: mismatched tag"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        CXMLTree tree;
+        std::string error;
+        EXPECT_FALSE(CTemplateFactory::LoadXML(c.path.c_str(), &tree, &error));
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    }
+}
+
 TEST(ToolListText, GroupsBecomeChildrenOfAToolListRoot) {
     const char* text =
         "<Group>\n\t<Tool>\n\t\t<Name>Text</Name>\n\t</Tool>\n</Group>\n"
