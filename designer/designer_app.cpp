@@ -222,6 +222,13 @@ CChildFrame* CDesignerApp::OpenTemplate(const std::string& path, CXMLTreeNode* r
     return child;
 }
 
+std::string TemplateOpenFailureText(const std::string& path, const std::string& reason) {
+    std::string text = LoadDesignerString(IDS_TEMPLATE_NOT_SUPPORTED);
+    if (!reason.empty())
+        text += "\n\n" + path + ":\n" + reason;
+    return text;
+}
+
 CChildFrame* CDesignerApp::OpenTemplateFile(const std::string& given) {
     if (!mainFrame_)
         return nullptr;
@@ -242,9 +249,9 @@ CChildFrame* CDesignerApp::OpenTemplateFile(const std::string& given) {
         }
     }
     CXMLTree tree;
-    if (!CTemplateFactory::LoadXML(path.c_str(), &tree) || !tree.GetRoot()) {
-        DesignerUi::Get()->MessageBox(mainFrame_.get(),
-                                      LoadDesignerString(IDS_TEMPLATE_NOT_SUPPORTED),
+    std::string reason;
+    if (!CTemplateFactory::LoadXML(path.c_str(), &tree, &reason) || !tree.GetRoot()) {
+        DesignerUi::Get()->MessageBox(mainFrame_.get(), TemplateOpenFailureText(path, reason),
                                       MB_OK | MB_ICONEXCLAMATION);
         return nullptr;
     }
