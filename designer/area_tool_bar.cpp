@@ -4,10 +4,11 @@
 #include <QMdiArea>
 #include <QMouseEvent>
 
+#include "designer/child_frame.h"
 #include "designer/main_frame.h"
 #include "designer/resource_ids.h"
-#include "designer/template_document.h"
 #include "designer/window_host_widget.h"
+#include "designer/xml_editor_view.h"
 #include "framework/plugin_managers.h"
 #include "framework/template_page.h"
 #include "framework/template_tool.h"

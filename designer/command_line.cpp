@@ -1,22 +1,31 @@
 #include "designer/command_line.h"
 
-#include <cctype>
+#include <cstdint>
+#include <limits>
 
 namespace {
 
 // Leading decimal digits after optional blanks, as a classic atoi reads them.
+// `ok` is false when there are none, or when the number does not fit in a
+// DWORD: such a number is refused (0), never wrapped.
 DWORD ParseNumber(std::string_view value, bool* ok) {
     std::size_t i = 0;
     while (i < value.size() && (value[i] == ' ' || value[i] == '\t'))
         ++i;
-    DWORD n = 0;
+    constexpr std::uint64_t kMax = std::numeric_limits<DWORD>::max();
+    std::uint64_t n = 0;
     bool any = false;
-    for (; i < value.size() && std::isdigit(static_cast<unsigned char>(value[i])); ++i) {
-        n = n * 10 + static_cast<DWORD>(value[i] - '0');
+    bool inRange = true;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
+        n = n * 10 + static_cast<std::uint64_t>(value[i] - '0');
+        if (n > kMax) {
+            inRange = false;
+            n = kMax;  // stays small enough that the next step cannot overflow
+        }
         any = true;
     }
-    *ok = any;
-    return n;
+    *ok = any && inRange;
+    return *ok ? static_cast<DWORD>(n) : 0;
 }
 
 }  // namespace

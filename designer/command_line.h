@@ -30,7 +30,9 @@ struct DesignerCommandLine {
 // the character after the letter up to the character before the next "-" (or
 // the end), taken as it stands, spaces included. Any other character after a
 // "-" (a lower-case letter too) is skipped. An empty value of -C, -T or -H
-// ends the parsing.
+// ends the parsing. -C's value is the leading decimal digits after optional
+// blanks; without digits, or with a number above 4294967295, it gives no
+// caller (0).
 DesignerCommandLine ParseDesignerCommandLine(std::string_view line);
 
 // The argument words joined by single spaces, as the line the parser sees.

@@ -8,16 +8,18 @@
 #include <filesystem>
 
 #include "designer/area_tool_bar.h"
+#include "designer/child_frame.h"
 #include "designer/designer_ui.h"
+#include "designer/dialogs/new_template_dlg.h"
 #include "designer/main_frame.h"
-#include "designer/new_template_dlg.h"
 #include "designer/qt_clipboard.h"
 #include "designer/resource_ids.h"
 #include "designer/settings.h"
 #include "designer/strings.h"
-#include "designer/template_document.h"
+#include "designer/xml_editor_view.h"
 #include "engine/template_factory.h"
 #include "engine/xml_tree.h"
+#include "framework/designer_keys.h"
 #include "framework/template_page.h"
 #include "platform/message_box.h"
 
@@ -77,10 +79,10 @@ bool CDesignerApp::InitInstance(const std::vector<std::string>& args) {
         callerLink_ = MakeCallerLink(callerHandle_);
 
     // Plug-ins.
-    manager_.registryKey = kDesignerKey;
-    manager_.valueName = "PageDir";
-    manager_.toolManager.registryKey = kDesignerKey;
-    manager_.toolManager.valueName = "ToolDir";
+    manager_.registryKey = designer_keys::kKey;
+    manager_.valueName = designer_keys::kPageDir;
+    manager_.toolManager.registryKey = designer_keys::kKey;
+    manager_.toolManager.valueName = designer_keys::kToolDir;
     unsigned failure = 0;
     if (!manager_.LoadPageStyles()) {
         failure = IDS_NO_PAGE_STYLES;
@@ -220,6 +222,13 @@ CChildFrame* CDesignerApp::OpenTemplate(const std::string& path, CXMLTreeNode* r
     return child;
 }
 
+std::string TemplateOpenFailureText(const std::string& path, const std::string& reason) {
+    std::string text = LoadDesignerString(IDS_TEMPLATE_NOT_SUPPORTED);
+    if (!reason.empty())
+        text += "\n\n" + path + ":\n" + reason;
+    return text;
+}
+
 CChildFrame* CDesignerApp::OpenTemplateFile(const std::string& given) {
     if (!mainFrame_)
         return nullptr;
@@ -240,9 +249,9 @@ CChildFrame* CDesignerApp::OpenTemplateFile(const std::string& given) {
         }
     }
     CXMLTree tree;
-    if (!CTemplateFactory::LoadXML(path.c_str(), &tree) || !tree.GetRoot()) {
-        DesignerUi::Get()->MessageBox(mainFrame_.get(),
-                                      LoadDesignerString(IDS_TEMPLATE_NOT_SUPPORTED),
+    std::string reason;
+    if (!CTemplateFactory::LoadXML(path.c_str(), &tree, &reason) || !tree.GetRoot()) {
+        DesignerUi::Get()->MessageBox(mainFrame_.get(), TemplateOpenFailureText(path, reason),
                                       MB_OK | MB_ICONEXCLAMATION);
         return nullptr;
     }

@@ -45,7 +45,10 @@ class CDesignerApp {
     // Makes the window of a template whose tree is given: brings an already
     // open one (same path, exact comparison) forward instead.
     CChildFrame* OpenTemplate(const std::string& path, CXMLTreeNode* root);
-    // Parses a template file and opens it.
+    // Parses a template file and opens it. A file that cannot be read or
+    // parsed gives message 10020 with the file and the parser's reason
+    // (TemplateOpenFailureText); a template no page style takes gives
+    // message 10020 alone.
     CChildFrame* OpenTemplateFile(const std::string& path);
     void OnHelp();
     void OnAbout();
@@ -64,6 +67,10 @@ class CDesignerApp {
     std::unique_ptr<CallerLink> callerLink_;
     DWORD callerHandle_ = 0;
 };
+
+// The message of a template file that could not be opened: message 10020,
+// then, when the reason is known, the file and the reason.
+std::string TemplateOpenFailureText(const std::string& path, const std::string& reason);
 
 // The callbacks every page gets.
 int DesignerPendingTool(int* out);

@@ -22,13 +22,14 @@
 #include <algorithm>
 
 #include "designer/area_tool_bar.h"
-#include "designer/command_icons.h"
+#include "designer/child_frame.h"
+#include "designer/commands.h"
 #include "designer/designer_app.h"
 #include "designer/designer_ui.h"
 #include "designer/resource_ids.h"
 #include "designer/strings.h"
-#include "designer/template_document.h"
 #include "designer/window_host_widget.h"
+#include "designer/xml_editor_view.h"
 #include "framework/template_page.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
@@ -41,36 +42,6 @@ namespace {
 // The framework's application profile, where the dock layout is kept.
 constexpr const char* kProfileKey =
     "Software\\ZYN Systems\\Corvantis Template Designer\\ControlBar";
-
-// Commands that the template view carries out.
-bool IsViewCommand(unsigned id) {
-    switch (id) {
-        case ID_EDIT_DELETE:
-        case ID_EDIT_CUT:
-        case ID_EDIT_COPY:
-        case ID_EDIT_PASTE:
-        case ID_EDIT_UNDO:
-        case ID_EDIT_REDO:
-        case ID_EDIT_LINK:
-        case ID_EDIT_SELECT_ALL:
-        case ID_EDIT_SELECT_NONE:
-        case ID_ALIGN_LEFT:
-        case ID_ALIGN_RIGHT:
-        case ID_ALIGN_TOP:
-        case ID_ALIGN_BOTTOM:
-        case ID_SAME_WIDTH:
-        case ID_SAME_HEIGHT:
-        case ID_SAME_SIZE:
-        case ID_CENTER_VERTICAL:
-        case ID_CENTER_HORIZONTAL:
-        case ID_SPACE_DOWN:
-        case ID_SPACE_ACROSS:
-        case ID_TOOLS_PAGE_PROPERTIES:
-            return true;
-        default:
-            return false;
-    }
-}
 
 // A docking pane that keeps the size it was given as its preferred size.
 class CSizingPane : public QWidget {
@@ -107,107 +78,110 @@ QLabel* CMainFrame::GetStatusPane(int index) const {
     return index >= 1 && index <= 4 ? panes_[index - 1] : nullptr;
 }
 
-QAction* CMainFrame::AddCommand(QMenu* menu, unsigned id, const char* text, const char* shortcut) {
-    QAction* action = GetAction(id);
-    if (!action) {
-        action = new QAction(QString::fromUtf8(text), this);
-        action->setData(id);
-        action->setObjectName(QString("ID%1").arg(id));
-        action->setStatusTip(QString::fromStdString(CommandPrompt(id)));
-        std::string tip = CommandTooltip(id);
-        if (!tip.empty())
-            action->setToolTip(QString::fromStdString(tip));
-        if (shortcut)
-            action->setShortcut(QKeySequence(QString::fromUtf8(shortcut)));
-        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
-        actions_[id] = action;
-        addAction(action);  // shortcuts work even while the menu bar is hidden
-    }
-    if (menu)
-        menu->addAction(action);
+QAction* CMainFrame::AddCommand(const CommandRow& row) {
+    const unsigned id = row.id;
+    QString text =
+        row.text ? QString::fromUtf8(row.text) : QString::fromStdString(CommandTooltip(id));
+    auto* action = new QAction(text, this);
+    action->setData(id);
+    action->setObjectName(QString("ID%1").arg(id));
+    action->setStatusTip(QString::fromStdString(CommandPrompt(id)));
+    std::string tip = CommandTooltip(id);
+    if (!tip.empty())
+        action->setToolTip(QString::fromStdString(tip));
+    if (row.accelerator)
+        action->setShortcut(QKeySequence(QString::fromUtf8(row.accelerator)));
+    action->setCheckable(row.checkable);
+    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    actions_[id] = action;
+    addAction(action);  // shortcuts work even while the menu bar is hidden
     return action;
 }
 
 void CMainFrame::CreateMenus() {
-    QMenu* file = menuBar()->addMenu("&File");
-    AddCommand(file, ID_FILE_NEW, "&New...", "Ctrl+N");
-    AddCommand(file, ID_FILE_OPEN, "&Open", "Ctrl+O");
-    AddCommand(file, ID_FILE_CLOSE, "&Close");
-    AddCommand(file, ID_FILE_SAVE, "&Save", "Ctrl+S");
-    AddCommand(file, ID_FILE_SAVE_AS, "Save &As...");
-    file->addSeparator();
-    AddCommand(file, ID_FILE_IMPORT, "Import Templates...");
-    AddCommand(file, ID_FILE_EXPORT, "Export Templates...");
-    file->addSeparator();
-    recentMenu_ = file->addMenu("Recent Templates");
-    for (int i = 0; i < kRecentCount; ++i) {
-        std::string label = "MRU " + std::to_string(i + 1);
-        AddCommand(recentMenu_, ID_FILE_MRU_FIRST + i, label.c_str());
+    // Every command gets its action; those with a menu place go into their
+    // menu in table order, with a separator where the group changes.
+    std::vector<QMenu*> menus;
+    std::map<std::string, QMenu*> byPath;
+    std::map<QMenu*, int> lastGroup;
+    for (const CommandRow& row : DesignerCommands()) {
+        QAction* action = AddCommand(row);
+        if (!row.menu)
+            continue;
+        std::string path = row.menu;
+        std::size_t slash = path.find('/');
+        std::string top = path.substr(0, slash);
+        QMenu*& menu = byPath[top];
+        if (!menu) {
+            menu = menuBar()->addMenu(QString::fromStdString(top));
+            menus.push_back(menu);
+            lastGroup[menu] = row.menuGroup;
+        } else if (lastGroup[menu] != row.menuGroup) {
+            menu->addSeparator();
+            lastGroup[menu] = row.menuGroup;
+        }
+        QMenu* target = menu;
+        if (slash != std::string::npos) {
+            QMenu*& sub = byPath[path];
+            if (!sub)
+                sub = menu->addMenu(QString::fromStdString(path.substr(slash + 1)));
+            target = sub;
+        }
+        target->addAction(action);
     }
-    file->addSeparator();
-    AddCommand(file, ID_APP_EXIT, "E&xit to Corvantis", "Esc");
 
-    QMenu* edit = menuBar()->addMenu("&Edit");
-    AddCommand(edit, ID_EDIT_UNDO, "&Undo", "Ctrl+Z");
-    AddCommand(edit, ID_EDIT_REDO, "&Redo", "Ctrl+Y");
-    edit->addSeparator();
-    AddCommand(edit, ID_EDIT_CUT, "Cu&t", "Ctrl+X");
-    AddCommand(edit, ID_EDIT_COPY, "&Copy", "Ctrl+C");
-    AddCommand(edit, ID_EDIT_PASTE, "&Paste", "Ctrl+V");
-    edit->addSeparator();
-    AddCommand(edit, ID_EDIT_LINK, "[Un]Lin&k", "Ctrl+L");
-    edit->addSeparator();
-    AddCommand(edit, ID_EDIT_SELECT_ALL, "Select A&ll", "Ctrl+A");
-    AddCommand(edit, ID_EDIT_SELECT_NONE, "Select &None", "Shift+Ctrl+A");
+    // The open template windows, listed under the Window menu's commands.
+    if (QMenu* window = byPath["&Window"]) {
+        QAction* listStart = window->addSeparator();
+        connect(window, &QMenu::aboutToShow, this, [this, window, listStart] {
+            bool after = false;
+            for (QAction* a : window->actions()) {
+                if (after)
+                    window->removeAction(a), a->deleteLater();
+                if (a == listStart)
+                    after = true;
+            }
+            std::vector<CChildFrame*> children = GetChildren();
+            listStart->setVisible(!children.empty());
+            int n = 0;
+            for (CChildFrame* child : children) {
+                QString text = QString("&%1 %2").arg(++n).arg(child->windowTitle());
+                QAction* a = window->addAction(text);
+                a->setCheckable(true);
+                a->setChecked(child == GetActiveChild());
+                QPointer<CChildFrame> target(child);
+                connect(a, &QAction::triggered, this, [this, target] {
+                    if (target)
+                        ActivateChild(target);
+                });
+            }
+        });
+    }
 
-    QMenu* tools = menuBar()->addMenu("&Tools");
-    AddCommand(tools, ID_TOOLS_GRID, "Set &Grid Properties...", "Ctrl+G");
-    AddCommand(tools, ID_TOOLS_PAGE_PROPERTIES, "Set &Page Properties...", "Ctrl+I");
-    AddCommand(tools, ID_TOOLS_MARGINS, "Show Printer &Margins...", "Ctrl+M");
-    AddCommand(tools, ID_TOOLS_SHOW_ORDER, "Show &Order", "Ctrl+D")->setCheckable(true);
-
-    QMenu* window = menuBar()->addMenu("&Window");
-    AddCommand(window, ID_WINDOW_CASCADE, "&Cascade");
-    AddCommand(window, ID_WINDOW_TILE, "&Tile");
-    AddCommand(window, ID_WINDOW_ARRANGE, "&Arrange Icons");
-    AddCommand(window, ID_WINDOW_CLOSE_ALL, "Close Al&l");
-    // The open template windows, listed under the commands.
-    QAction* listStart = window->addSeparator();
-    connect(window, &QMenu::aboutToShow, this, [this, window, listStart] {
-        bool after = false;
-        for (QAction* a : window->actions()) {
-            if (after)
-                window->removeAction(a), a->deleteLater();
-            if (a == listStart)
-                after = true;
-        }
-        std::vector<CChildFrame*> children = GetChildren();
-        listStart->setVisible(!children.empty());
-        int n = 0;
-        for (CChildFrame* child : children) {
-            QString text = QString("&%1 %2").arg(++n).arg(child->windowTitle());
-            QAction* a = window->addAction(text);
-            a->setCheckable(true);
-            a->setChecked(child == GetActiveChild());
-            QPointer<CChildFrame> target(child);
-            connect(a, &QAction::triggered, this, [this, target] {
-                if (target)
-                    ActivateChild(target);
-            });
-        }
-    });
-
-    QMenu* help = menuBar()->addMenu("&Help");
-    AddCommand(help, ID_HELP_CONTENTS, "Template Designer Help", "F1");
-    AddCommand(help, ID_APP_ABOUT, "&About Template Designer...");
-
-    // Accelerators without a menu item.
-    AddCommand(nullptr, ID_EDIT_DELETE, "Delete", "Delete");
-    AddCommand(nullptr, ID_VIEW_REFRESH, "Refresh", "F5");
-
-    for (QMenu* m : {file, edit, tools, window, help}) {
+    for (QMenu* m : menus) {
         connect(m, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
     }
+}
+
+std::vector<QAction*> CMainFrame::FillToolBar(QToolBar* bar, CommandBar which) {
+    std::vector<const CommandRow*> rows;
+    for (const CommandRow& row : DesignerCommands()) {
+        if (row.bar == which)
+            rows.push_back(&row);
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const CommandRow* a, const CommandRow* b) {
+        return a->barSlot < b->barSlot;
+    });
+    std::vector<QAction*> added;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (i > 0 && rows[i]->barSlot / 10 != rows[i - 1]->barSlot / 10)
+            bar->addSeparator();
+        QAction* action = GetAction(rows[i]->id);
+        action->setIcon(CommandIcon(*rows[i]));
+        bar->addAction(action);
+        added.push_back(action);
+    }
+    return added;
 }
 
 void CMainFrame::CreateMainToolBar() {
@@ -215,31 +189,11 @@ void CMainFrame::CreateMainToolBar() {
     mainToolBar_->setObjectName("MainToolBar");
     mainToolBar_->setIconSize(QSize(16, 15));
     mainToolBar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    const unsigned layout[] = {ID_FILE_NEW,
-                               ID_FILE_OPEN,
-                               ID_FILE_SAVE,
-                               0,
-                               ID_EDIT_CUT,
-                               ID_EDIT_COPY,
-                               ID_EDIT_PASTE,
-                               0,
-                               ID_EDIT_UNDO,
-                               ID_EDIT_REDO,
-                               0,
-                               ID_EDIT_LINK,
-                               0,
-                               ID_HELP_CONTENTS};
     QFontMetrics fm(mainToolBar_->font());
-    for (unsigned id : layout) {
-        if (id == 0) {
-            mainToolBar_->addSeparator();
-            continue;
-        }
-        QAction* action = GetAction(id);
-        action->setIcon(CommandIcon(id));
+    for (QAction* action : FillToolBar(mainToolBar_, CommandBar::kMain)) {
         // The label under the image: the last line of the command's prompt.
-        action->setIconText(QString::fromStdString(CommandTooltip(id)).trimmed());
-        mainToolBar_->addAction(action);
+        action->setIconText(
+            QString::fromStdString(CommandTooltip(action->data().toUInt())).trimmed());
         if (auto* button = qobject_cast<QToolButton*>(mainToolBar_->widgetForAction(action))) {
             int label = fm.horizontalAdvance(action->iconText());
             button->setMinimumWidth(std::max(16 + 7, label + 10));
@@ -253,36 +207,7 @@ void CMainFrame::CreateArrangeToolBar() {
     arrangeToolBar_ = new QToolBar("Arrange", this);
     arrangeToolBar_->setObjectName("ArrangeToolBar");
     arrangeToolBar_->setIconSize(QSize(16, 15));
-    const unsigned layout[] = {ID_ALIGN_LEFT,
-                               ID_ALIGN_RIGHT,
-                               ID_ALIGN_TOP,
-                               ID_ALIGN_BOTTOM,
-                               0,
-                               ID_CENTER_VERTICAL,
-                               ID_CENTER_HORIZONTAL,
-                               0,
-                               ID_SPACE_ACROSS,
-                               ID_SPACE_DOWN,
-                               0,
-                               ID_SAME_WIDTH,
-                               ID_SAME_HEIGHT,
-                               ID_SAME_SIZE,
-                               0,
-                               ID_TOOLS_GRID,
-                               ID_TOOLS_MARGINS};
-    for (unsigned id : layout) {
-        if (id == 0) {
-            arrangeToolBar_->addSeparator();
-            continue;
-        }
-        QAction* action = GetAction(id);
-        if (!action) {
-            std::string text = CommandTooltip(id);
-            action = AddCommand(nullptr, id, text.c_str());
-        }
-        action->setIcon(CommandIcon(id));
-        arrangeToolBar_->addAction(action);
-    }
+    FillToolBar(arrangeToolBar_, CommandBar::kArrange);
     addToolBar(Qt::TopToolBarArea, arrangeToolBar_);
 }
 
@@ -603,38 +528,14 @@ void CMainFrame::UpdateStatusPanes(CTemplatePage* page) {
 }
 
 bool CMainFrame::IsCommandEnabled(unsigned id) const {
+    const CommandRow* row = FindCommand(id);
+    if (!row || !row->enabled)
+        return false;
     CXMLEditorView* view = GetActiveView();
-    if (IsViewCommand(id))
+    // A view command asks the active view.
+    if (row->scope == CommandScope::kView)
         return view && view->IsCommandEnabled(id);
-    if (id >= ID_FILE_MRU_FIRST && id < ID_FILE_MRU_FIRST + kRecentCount) {
-        return !recent_[id - ID_FILE_MRU_FIRST].empty();
-    }
-    switch (id) {
-        case ID_FILE_CLOSE:
-        case ID_FILE_SAVE:
-        case ID_FILE_SAVE_AS:
-        case ID_TOOLS_SHOW_ORDER:
-        case ID_WINDOW_CLOSE_ALL:
-        case ID_WINDOW_CASCADE:
-        case ID_WINDOW_TILE:
-        case ID_WINDOW_ARRANGE:
-            return view != nullptr;
-        case ID_FILE_NEW:
-        case ID_FILE_OPEN:
-        case ID_APP_EXIT:
-        case ID_HELP_CONTENTS:
-        case ID_APP_ABOUT:
-        case ID_VIEW_REFRESH:
-            return true;
-        // Template packages and the grid and margin dialogs are not built
-        // yet: their items stay disabled.
-        case ID_FILE_IMPORT:
-        case ID_FILE_EXPORT:
-        case ID_TOOLS_GRID:
-        case ID_TOOLS_MARGINS:
-        default:
-            return false;
-    }
+    return row->enabled({const_cast<CMainFrame*>(this), view, id});
 }
 
 void CMainFrame::UpdateCommandUI() {
@@ -666,7 +567,10 @@ bool CMainFrame::CloseAllChildren() {
 }
 
 bool CMainFrame::OnCommand(unsigned id) {
-    if (IsViewCommand(id)) {
+    const CommandRow* row = FindCommand(id);
+    if (!row || !row->handler)
+        return false;
+    if (row->scope == CommandScope::kView) {
         if (!IsCommandEnabled(id))
             return false;
         CXMLEditorView* view = GetActiveView();
@@ -674,74 +578,7 @@ bool CMainFrame::OnCommand(unsigned id) {
         UpdateCommandUI();
         return handled;
     }
-    if (id >= ID_FILE_MRU_FIRST && id < ID_FILE_MRU_FIRST + kRecentCount) {
-        OpenRecent(static_cast<int>(id - ID_FILE_MRU_FIRST));
-        return true;
-    }
-    CChildFrame* child = GetActiveChild();
-    switch (id) {
-        case ID_FILE_NEW:
-            if (app_)
-                app_->OnFileNew();
-            break;
-        case ID_FILE_OPEN:
-            // Without the library panes' template list the templates to open
-            // are chosen in a file dialog.
-            if (app_) {
-                std::string root = user_settings::ReadFolder("TemplateDir");
-                for (const std::string& path : DesignerUi::Get()->OpenTemplates(this, root)) {
-                    app_->OpenTemplateFile(path);
-                }
-            }
-            break;
-        case ID_FILE_CLOSE:
-            if (child)
-                child->CloseFrame();
-            break;
-        case ID_FILE_SAVE:
-            if (child)
-                child->GetDocument()->DoFileSave();
-            break;
-        case ID_FILE_SAVE_AS:
-            if (child)
-                child->GetDocument()->DoSave(std::string(), TRUE);
-            break;
-        case ID_APP_EXIT:
-            close();
-            break;
-        case ID_TOOLS_SHOW_ORDER:
-            if (child)
-                ToggleShowOrder();
-            break;
-        case ID_WINDOW_CASCADE:
-            mdi_->cascadeSubWindows();
-            break;
-        case ID_WINDOW_TILE:
-            mdi_->tileSubWindows();
-            break;
-        case ID_WINDOW_ARRANGE:
-            // Minimised windows line up along the bottom of the MDI area.
-            for (QMdiSubWindow* w : mdi_->subWindowList()) {
-                if (w->isMinimized())
-                    w->showMinimized();
-            }
-            break;
-        case ID_WINDOW_CLOSE_ALL:
-            CloseAllChildren();
-            break;
-        case ID_HELP_CONTENTS:
-            if (app_)
-                app_->OnHelp();
-            break;
-        case ID_APP_ABOUT:
-            if (app_)
-                app_->OnAbout();
-            break;
-        case ID_VIEW_REFRESH:
-            break;
-        default:
-            return false;
-    }
+    row->handler({this, GetActiveView(), id});
     UpdateCommandUI();
     return true;
 }

@@ -6,11 +6,14 @@
 #include <array>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "designer/settings.h"
 
 class CAreaToolBar;
 class CChildFrame;
+struct CommandRow;
+enum class CommandBar;
 class CDesignerApp;
 class CTemplatePage;
 class CWindowHostWidget;
@@ -73,6 +76,10 @@ class CMainFrame : public QMainWindow {
     int OpenDroppedFiles(const QMimeData* data);
     // Frame destruction: tells the caller, saves the settings. Runs once.
     void OnDestroyFrame();
+    // Show Order: toggles the order numbers on every page.
+    void ToggleShowOrder();
+    // Opens the recent template at `index` (0 the most recent).
+    void OpenRecent(int index);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -80,8 +87,12 @@ class CMainFrame : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
-    QAction* AddCommand(QMenu* menu, unsigned id, const char* text, const char* shortcut = nullptr);
+    // The action of a command row (made once per row).
+    QAction* AddCommand(const CommandRow& row);
+    // Builds the menus from the command table.
     void CreateMenus();
+    // Puts the commands of toolbar `which` on `bar`; returns their actions.
+    std::vector<QAction*> FillToolBar(QToolBar* bar, CommandBar which);
     void CreateMainToolBar();
     void CreateArrangeToolBar();
     void CreateStatusBar();
@@ -91,8 +102,6 @@ class CMainFrame : public QMainWindow {
     void RestoreDockLayout();
     void SaveDockLayout();
     void RefreshRecentMenu();
-    void ToggleShowOrder();
-    void OpenRecent(int index);
 
     CDesignerApp* app_;
     QMdiArea* mdi_ = nullptr;
@@ -103,7 +112,6 @@ class CMainFrame : public QMainWindow {
     CWindowHostWidget* defaultHost_ = nullptr;
     QToolBar* mainToolBar_ = nullptr;
     QToolBar* arrangeToolBar_ = nullptr;
-    QMenu* recentMenu_ = nullptr;
     std::array<QLabel*, 4> panes_{};
     std::map<unsigned, QAction*> actions_;
     std::array<std::string, kRecentCount> recent_;

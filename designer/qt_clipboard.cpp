@@ -4,8 +4,9 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <algorithm>
-#include <cctype>
 #include <map>
+
+#include "platform/ascii.h"
 
 using namespace platform;
 
@@ -16,8 +17,8 @@ constexpr const char* kPrefix = "application/x-corvantis-";
 constexpr const char* kOwnerMarker = "application/x-corvantis-owner";
 // Registered names are kept to a safe MIME token: letters, digits, . - _ +
 bool IsTokenChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_' ||
-           c == '+';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '-' || c == '_' || c == '+';
 }
 std::map<UINT, std::string>& Formats() {
     static std::map<UINT, std::string> formats;  // id -> MIME type
@@ -29,10 +30,7 @@ void QtClipboardBackend::AddFormat(const std::string& name) {
     if (name.empty() || name.size() > 255 || !std::all_of(name.begin(), name.end(), IsTokenChar)) {
         return;
     }
-    std::string lower = name;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    Formats()[RegisterClipboardFormat(name)] = kPrefix + lower;
+    Formats()[RegisterClipboardFormat(name)] = kPrefix + ascii::Lower(name);
 }
 
 std::string QtClipboardBackend::MimeTypeOf(UINT format) {

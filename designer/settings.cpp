@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "designer/strings.h"
+#include "framework/designer_keys.h"
 #include "framework/plugin_managers.h"
 #include "framework/reg_key_pair.h"
 #include "platform/registry.h"
@@ -39,7 +40,7 @@ double GetDouble(const std::vector<BYTE>& in, std::size_t at) {
 
 HKEY OpenUserKey(REGSAM access) {
     HKEY key = nullptr;
-    if (RegOpenKeyEx(HKEY_CURRENT_USER, kDesignerKey, 0, access, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyEx(HKEY_CURRENT_USER, designer_keys::kKey, 0, access, &key) != ERROR_SUCCESS) {
         return nullptr;
     }
     return key;
@@ -65,7 +66,7 @@ std::optional<std::vector<BYTE>> ReadRaw(const char* name, DWORD wantType) {
 
 bool WriteRaw(const char* name, DWORD type, const void* data, DWORD size) {
     HKEY key = nullptr;
-    if (RegCreateKeyEx(HKEY_CURRENT_USER, kDesignerKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+    if (RegCreateKeyEx(HKEY_CURRENT_USER, designer_keys::kKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
                        KEY_WRITE | KEY_READ, nullptr, &key, nullptr) != ERROR_SUCCESS) {
         return false;
     }
@@ -202,7 +203,7 @@ bool KeyExists() {
 }
 
 std::string ReadFolder(const char* name) {
-    RegKeyPair pair(kDesignerKey, HKEY_LOCAL_MACHINE, HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER,
+    RegKeyPair pair(designer_keys::kKey, HKEY_LOCAL_MACHINE, HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER,
                     HKEY_CURRENT_USER);
     char buffer[261] = {};
     DWORD size = sizeof buffer - 1;

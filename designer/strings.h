@@ -5,14 +5,8 @@
 
 // The text of a string id; empty for an unknown id.
 const char* LoadDesignerString(unsigned id);
-// The status-bar prompt of a command (the text before "\n") and its tooltip
-// (the last line), both empty when the command has no string.
-std::string CommandPrompt(unsigned id);
-std::string CommandTooltip(unsigned id);
 // Replaces the first "%s" of a text with `arg`.
 std::string FormatString(const char* text, const std::string& arg);
 
 // The version shown in the about box.
 inline constexpr const char* kDesignerVersion = "2.0.0.609";
-// The registry key of the Designer's settings (string 10000).
-inline constexpr const char* kDesignerKey = "Software\\ZYN Systems\\Corvantis\\Template Designer";

@@ -5,22 +5,20 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QCloseEvent>
-#include <QCursor>
-#include <QPointer>
 #include <cerrno>
 #include <cstring>
 
-#include "designer/designer_app.h"
+#include "designer/child_frame.h"
 #include "designer/designer_ui.h"
 #include "designer/main_frame.h"
 #include "designer/resource_ids.h"
 #include "designer/settings.h"
 #include "designer/strings.h"
+#include "designer/xml_editor_view.h"
 #include "engine/xml_tree.h"
-#include "framework/plugin_managers.h"
+#include "framework/designer_keys.h"
 #include "framework/template_page.h"
-#include "framework/template_tool.h"
+#include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 
@@ -44,13 +42,8 @@ bool IsValidFileTitle(const std::string& title) {
 }
 
 std::string TemplateFileName(const std::string& name) {
-    if (name.size() >= 4) {
-        std::string ext = name.substr(name.size() - 4);
-        for (char& c : ext)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (ext == ".XML")
-            return name;
-    }
+    if (platform::ascii::EndsWithNoCase(name, ".xml"))
+        return name;
     return name + ".xml";
 }
 
@@ -187,7 +180,7 @@ BOOL CXMLEditorDoc::DoSave(const std::string& path, BOOL replace) {
         // Until the library panes choose it, a first save starts in the
         // template library's root folder.
         if (folder.empty())
-            folder = user_settings::ReadFolder("TemplateDir");
+            folder = user_settings::ReadFolder(designer_keys::kTemplateDir);
         std::string newFolder, newName;
         if (!DesignerUi::Get()->SaveTemplateAs(parent, folder, name, &newFolder, &newName)) {
             return FALSE;
@@ -241,261 +234,4 @@ bool CXMLEditorDoc::SaveModified() {
     if (answer == IDYES)
         return DoFileSave() != FALSE;
     return true;
-}
-
-// ---- view -----------------------------------------------------------------------
-
-// The view's own window: the parent of the page window, as big as the view.
-class CXMLEditorView::ViewWindow : public Window {
-  public:
-    explicit ViewWindow(CXMLEditorView* view) : view_(view) {}
-    ~ViewWindow() override { DestroyWindow(); }
-    // The desk around the page.
-    void OnPaint(DC* dc) override {
-        Rect r;
-        GetClientRect(&r);
-        Brush desk(RGB(128, 128, 128));
-        dc->FillRect(r, &desk);
-    }
-    void OnSize(UINT type, int cx, int cy) override {
-        (void)type;
-        Invalidate(FALSE);
-        if (CTemplatePage* page = view_->GetPage(); page && page->IsWindow()) {
-            page->FitToParent(cx, cy);
-        }
-    }
-
-  private:
-    CXMLEditorView* view_;
-};
-
-CXMLEditorView::CXMLEditorView(CChildFrame* frame)
-    : CWindowHostWidget(frame), frame_(frame), viewWindow_(std::make_unique<ViewWindow>(this)) {
-    viewWindow_->SetBackgroundColor(RGB(128, 128, 128));
-    viewWindow_->Create("", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, Rect(0, 0, 0, 0), root());
-    setMinimumSize(120, 90);
-}
-
-CXMLEditorView::~CXMLEditorView() {
-    SetPage(nullptr);
-}
-
-Window* CXMLEditorView::GetViewWindow() const {
-    return viewWindow_.get();
-}
-
-void CXMLEditorView::SetPage(CTemplatePage* page) {
-    if (page_ == page)
-        return;
-    if (page_) {
-        page_->DeleteAllTools();
-        CDesignerApp* app = CDesignerApp::Get();
-        if (app)
-            app->GetManager().DestroyPageObject(page_);
-    }
-    page_ = page;
-}
-
-void CXMLEditorView::resizeEvent(QResizeEvent* event) {
-    CWindowHostWidget::resizeEvent(event);
-    viewWindow_->MoveWindow(0, 0, width(), height());
-}
-
-bool CXMLEditorView::HandleKey(UINT vk, bool down) {
-    if (vk < VK_LEFT || vk > VK_DOWN || !page_)
-        return false;
-    if (down) {
-        page_->OnArrowKey(vk);
-    } else {
-        page_->CommitMove();
-    }
-    return true;
-}
-
-void CXMLEditorView::RepaintPage() {
-    if (page_ && page_->IsWindow())
-        page_->Invalidate(FALSE);
-    update();
-}
-
-bool CXMLEditorView::IsCommandEnabled(unsigned id) {
-    CTemplatePage* page = page_;
-    int selected = page ? page->GetSelectedCount() : 0;
-    switch (id) {
-        case ID_EDIT_DELETE:
-        case ID_EDIT_SELECT_NONE:
-        case ID_TOOLS_PAGE_PROPERTIES:
-        case ID_TOOLS_SHOW_ORDER:
-        case ID_WINDOW_CLOSE_ALL:
-            return true;
-        case ID_EDIT_CUT:
-        case ID_EDIT_COPY:
-            return page && selected > 0;
-        case ID_EDIT_PASTE:
-            return page && CDesignerApp::Get() &&
-                   CDesignerApp::Get()->GetManager().IsTemplateOnClipboard();
-        case ID_EDIT_UNDO:
-            return page && page->canUndo != 0;
-        case ID_EDIT_REDO:
-            return page && page->canRedo != 0;
-        case ID_EDIT_LINK:
-            return page && page->CanToggleLink();
-        case ID_EDIT_SELECT_ALL:
-            return page && page->GetToolCount() > 0;
-        case ID_ALIGN_LEFT:
-        case ID_ALIGN_RIGHT:
-        case ID_ALIGN_TOP:
-        case ID_ALIGN_BOTTOM:
-        case ID_SAME_WIDTH:
-        case ID_SAME_HEIGHT:
-        case ID_SAME_SIZE:
-            return page && selected > 1;
-        case ID_CENTER_VERTICAL:
-        case ID_CENTER_HORIZONTAL:
-            return page && selected > 0;
-        case ID_SPACE_DOWN:
-        case ID_SPACE_ACROSS:
-            return page && selected > 2;
-        default:
-            return false;
-    }
-}
-
-bool CXMLEditorView::OnCommand(unsigned id) {
-    CTemplatePage* page = page_;
-    switch (id) {
-        case ID_EDIT_DELETE:
-            if (page)
-                page->DeleteSelection();
-            break;
-        case ID_EDIT_CUT:
-            if (page)
-                page->Cut();
-            break;
-        case ID_EDIT_COPY:
-            if (page)
-                page->Copy();
-            break;
-        case ID_EDIT_PASTE:
-            if (page)
-                page->Paste();
-            break;
-        case ID_EDIT_UNDO:
-            if (page)
-                page->Undo();
-            break;
-        case ID_EDIT_REDO:
-            if (page)
-                page->Redo();
-            break;
-        case ID_EDIT_LINK:
-            if (page && !page->ToggleLink()) {
-                DesignerUi::Get()->MessageBox(frame_, LoadDesignerString(IDS_LINK_REFUSED), MB_OK);
-            }
-            break;
-        case ID_EDIT_SELECT_ALL:
-            if (page) {
-                for (int i = 0; i < page->GetToolCount(); ++i) {
-                    if (CTemplateTool* tool = page->GetToolAt(i))
-                        tool->SetSelection(SELECT_ON, TRUE);
-                }
-            }
-            break;
-        case ID_EDIT_SELECT_NONE:
-            if (page) {
-                if (CTemplateTool* tool = page->GetToolAt(0))
-                    tool->SetSelection(SELECT_OFF, FALSE);
-            }
-            break;
-        case ID_ALIGN_LEFT:
-            if (page)
-                page->AlignLeft();
-            break;
-        case ID_ALIGN_RIGHT:
-            if (page)
-                page->AlignRight();
-            break;
-        case ID_ALIGN_TOP:
-            if (page)
-                page->AlignTop();
-            break;
-        case ID_ALIGN_BOTTOM:
-            if (page)
-                page->AlignBottom();
-            break;
-        case ID_SAME_WIDTH:
-            if (page)
-                page->MakeSameWidth();
-            break;
-        case ID_SAME_HEIGHT:
-            if (page)
-                page->MakeSameHeight();
-            break;
-        case ID_SAME_SIZE:
-            if (page)
-                page->MakeSameSize();
-            break;
-        case ID_CENTER_VERTICAL:
-            if (page)
-                page->CenterVertically();
-            break;
-        case ID_CENTER_HORIZONTAL:
-            if (page)
-                page->CenterHorizontally();
-            break;
-        case ID_SPACE_DOWN:
-            if (page)
-                page->SpaceDownEvenly();
-            break;
-        case ID_SPACE_ACROSS:
-            if (page)
-                page->SpaceAcrossEvenly();
-            break;
-        case ID_TOOLS_PAGE_PROPERTIES:
-            if (page)
-                page->EditProperties();
-            break;
-        default:
-            return false;
-    }
-    RepaintPage();
-    return true;
-}
-
-// ---- child frame ----------------------------------------------------------------
-
-CChildFrame::CChildFrame(CMainFrame* mainFrame)
-    : mainFrame_(mainFrame), doc_(this), view_(new CXMLEditorView(this)) {
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWidget(view_);
-    resize(640, 520);
-}
-
-CChildFrame::~CChildFrame() = default;
-
-bool CChildFrame::CloseFrame() {
-    QPointer<CChildFrame> self(this);
-    close();
-    // With WA_DeleteOnClose the frame is deleted later; until then it is
-    // marked closed (a cancelled close leaves it unmarked).
-    return !self || self->property("closed").toBool();
-}
-
-void CChildFrame::closeEvent(QCloseEvent* event) {
-    if (!doc_.SaveModified()) {
-        event->ignore();
-        return;
-    }
-    setProperty("closed", true);
-    // The page goes with the window, before the main frame looks for the
-    // next active template.
-    view_->SetPage(nullptr);
-    QMdiSubWindow::closeEvent(event);
-}
-
-void CChildFrame::resizeEvent(QResizeEvent* event) {
-    QMdiSubWindow::resizeEvent(event);
-    if (mainFrame_ && mainFrame_->GetActiveChild() == this) {
-        mainFrame_->UpdateStatusPanes(view_->GetPage());
-    }
 }

@@ -1,18 +1,15 @@
-// One template window: the document (file and modified state), the view that
-// hosts the page object, and the MDI child frame that holds them.
+// The document of a template window: file path, title and modified state,
+// saving, and the rules for template file names. The window's view
+// (xml_editor_view.h) holds the page object; its MDI child frame
+// (child_frame.h) holds both.
 #pragma once
 
-#include <QMdiSubWindow>
-#include <memory>
 #include <string>
 
-#include "designer/window_host_widget.h"
 #include "platform/types.h"
 
 class CChildFrame;
-class CTemplatePage;
 class CXMLEditorView;
-class CMainFrame;
 
 // The document: path name, title and modified flag. The template itself is
 // held by the view's page object.
@@ -50,63 +47,6 @@ class CXMLEditorDoc {
     std::string pathName_;
     std::string title_;
     bool modified_ = false;
-};
-
-// The window of the page: hosts the page object's window tree. The page
-// window is the only child of the view's own window, which fills the widget.
-class CXMLEditorView : public CWindowHostWidget {
-    Q_OBJECT
-  public:
-    explicit CXMLEditorView(CChildFrame* frame);
-    ~CXMLEditorView() override;
-
-    CTemplatePage* GetPage() const { return page_; }
-    // Takes ownership of the page (destroyed through the page-style manager
-    // with the view). A previous page loses its areas and is destroyed.
-    void SetPage(CTemplatePage* page);
-    // The window the page is created in.
-    platform::Window* GetViewWindow() const;
-    CChildFrame* GetFrame() const { return frame_; }
-
-    // The commands of the Edit and Tools menus: whether `id` is enabled, and
-    // carrying it out. Unknown ids are not handled (false).
-    bool IsCommandEnabled(unsigned id);
-    bool OnCommand(unsigned id);
-    // Repaints the page now.
-    void RepaintPage();
-
-  protected:
-    void resizeEvent(QResizeEvent* event) override;
-    bool HandleKey(UINT virtualKey, bool down) override;
-
-  private:
-    class ViewWindow;
-    CChildFrame* frame_;
-    std::unique_ptr<ViewWindow> viewWindow_;
-    CTemplatePage* page_ = nullptr;
-};
-
-class CChildFrame : public QMdiSubWindow {
-    Q_OBJECT
-  public:
-    explicit CChildFrame(CMainFrame* mainFrame);
-    ~CChildFrame() override;
-
-    CXMLEditorDoc* GetDocument() { return &doc_; }
-    CXMLEditorView* GetView() const { return view_; }
-    CMainFrame* GetMainFrame() const { return mainFrame_; }
-    // Closes the window as its close box would (asking about saving);
-    // true when it is gone.
-    bool CloseFrame();
-
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-  private:
-    CMainFrame* mainFrame_;
-    CXMLEditorDoc doc_;
-    CXMLEditorView* view_;
 };
 
 // Splits a path at its last "/" into folder and name.

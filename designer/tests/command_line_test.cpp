@@ -32,6 +32,16 @@ TEST(DesignerCommandLine, OptionsTable) {
         {"template.xml", 0, "", "", false},
         {"-", 0, "", "", false},
         {"--C12", 12, "", "", false},
+        // -C's number is range-checked: one that does not fit 32 bits is
+        // refused like a malformed one (no caller), never wrapped (2^32 + 1
+        // would be descriptor 1, standard output), and parsing goes on.
+        {"-C4294967295", 4294967295u, "", "", false},
+        {"-C4294967296", 0, "", "", false},
+        {"-C4294967297 -A", 0, "", "", true},
+        {"-C99999999999999999999999 -Tx", 0, "x", "", false},
+        {"-Cx -A", 0, "", "", true},
+        // Leading zeros do not count against the range.
+        {"-C000000000000000000007", 7, "", "", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);

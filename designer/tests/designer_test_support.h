@@ -15,11 +15,13 @@
 #include <memory>
 #include <string>
 
+#include "designer/child_frame.h"
 #include "designer/designer_app.h"
 #include "designer/designer_ui.h"
+#include "designer/dialogs/new_template_dlg.h"
 #include "designer/main_frame.h"
-#include "designer/new_template_dlg.h"
 #include "designer/template_document.h"
+#include "designer/xml_editor_view.h"
 #include "platform/message_box.h"
 #include "platform/testing/temp_hives.h"
 

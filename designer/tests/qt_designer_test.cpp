@@ -418,6 +418,59 @@ TEST_F(DesignerTemplates, UnsupportedTemplateGivesMessageAndNoWindow) {
     EXPECT_TRUE(frame()->GetChildren().empty());
 }
 
+TEST_F(DesignerStartup, FailedOpenSaysWhyOnEveryPath) {
+    const std::string unsupported =
+        "This template is not currently supported\nby the available plugins.";
+    struct Case {
+        const char* file;
+        const char* content;  // null: no file at all
+        const char* reason;   // a part of the reason the message must give
+    } cases[] = {
+        // Windows-1252 0x8A is U+0160: a name the ISO-8859-1 declaration
+        // could not write back, so the file is refused at open.
+        {"element.xml", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<Page\x8A/>\n",
+         "\"Page\xC5\xA0\""},
+        {"attribute.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Page b\xC5\xA0=\"1\"/>\n",
+         "\"b\xC5\xA0\""},
+        {"broken.xml", "<Page", ""},
+        {"missing.xml", nullptr, "No such file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::string path = TemplatePath(c.file);
+        if (c.content) {
+            std::ofstream(path, std::ios::binary) << c.content;
+        }
+        auto expectReason = [&](const char* how) {
+            SCOPED_TRACE(how);
+            ASSERT_EQ(ui_.boxes.size(), 1u);
+            const std::string& text = ui_.boxes[0].text;
+            EXPECT_EQ(text.rfind(unsupported, 0), 0u) << text;
+            EXPECT_NE(text.find(path), std::string::npos) << text;
+            EXPECT_NE(text.find(c.reason), std::string::npos) << text;
+            EXPECT_GT(text.size(), unsupported.size() + path.size()) << text;
+            ui_.boxes.clear();
+        };
+        // The command line.
+        ui_.boxes.clear();
+        ASSERT_TRUE(Start({path}));
+        expectReason("command line");
+        // A drop on the frame.
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        EXPECT_EQ(frame()->OpenDroppedFiles(&mime), 0);
+        expectReason("drop");
+        // File Open.
+        ui_.openAnswers = {path};
+        frame()->OnCommand(ID_FILE_OPEN);
+        ui_.openAnswers.clear();
+        expectReason("file dialog");
+        QApplication::processEvents();
+        EXPECT_TRUE(frame()->GetChildren().empty());
+        app_.reset();
+    }
+}
+
 TEST_F(DesignerTemplates, NewWindowsFollowTheMaximisedState) {
     CChildFrame* first = NewTemplate();
     EXPECT_TRUE(first->isMaximized());  // no window before

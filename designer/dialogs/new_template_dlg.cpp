@@ -1,4 +1,4 @@
-#include "designer/new_template_dlg.h"
+#include "designer/dialogs/new_template_dlg.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
