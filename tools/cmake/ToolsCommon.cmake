@@ -8,16 +8,11 @@ if(NOT TARGET cvtoolcommon)
 endif()
 
 # One GoogleTest executable per tests/*_test.cpp of the calling folder,
-# named <prefix>_<file>, linked with `lib`. The area-modules test loads the
-# built modules.
+# named <prefix>_<file>, linked with `lib`.
 function(cv_add_tool_tests prefix lib)
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp)
   foreach(src ${tests})
     get_filename_component(name ${src} NAME_WE)
-    set(labels unit)
-    if(name STREQUAL "area_modules_test")
-      set(labels integration)
-    endif()
-    cv_add_test(${prefix}_${name} SOURCES ${src} LIBS ${lib} LABELS ${labels})
+    cv_add_test(${prefix}_${name} SOURCES ${src} LIBS ${lib})
   endforeach()
 endfunction()
