@@ -3,7 +3,7 @@
 # Every build product is written straight into the installed layout under
 # ${CV_STAGE_DIR}, so the staged tree is always current after a build:
 #   bin/                         programs
-#   lib/                         libcvplatform.so, libcvengine.so, libcvengineui.so
+#   lib/                         libcvplatform.so, libcvengine.so
 #   lib/corvantis/pagestyles/    *.pge
 #   lib/corvantis/tools/         *.tol
 #   lib/corvantis/plugins/       *.ZPL
