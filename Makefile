@@ -5,6 +5,7 @@
 #   make deps       only install the missing Debian packages
 #   make test-asan  the tests built with AddressSanitizer and UndefinedBehaviorSanitizer
 #   make bench      build and run the benchmarks (never part of `make test`)
+#   make format     format every tracked C++ file with clang-format (.clang-format)
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -19,7 +20,7 @@ BENCH_PACKAGES := scripts/debian-bench-packages.txt
 # Headless by default for the tests; `make run` uses the real display.
 TEST_ENV := QT_QPA_PLATFORM=offscreen
 
-.PHONY: all deps build stage test run bench test-asan clean
+.PHONY: all deps build stage test run bench test-asan format clean
 
 all: build
 
@@ -67,6 +68,10 @@ $(BENCH_BUILD)/build.ninja: | $(BENCH_BUILD)/.deps-stamp
 bench: $(BENCH_BUILD)/.deps-stamp $(BENCH_BUILD)/build.ninja
 	$(CMAKE) --build $(BENCH_BUILD) -j $(JOBS) --target benchmarks
 	$(CMAKE) --build $(BENCH_BUILD) --target run-benchmarks
+
+# The `style` test (SourceFormatting) fails on any file this would change.
+format: $(BUILD)/.deps-stamp
+	git ls-files -z -- '*.cpp' '*.h' | xargs -0 -r clang-format -i
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)

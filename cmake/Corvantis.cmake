@@ -3,7 +3,7 @@
 # Every build product is written straight into the installed layout under
 # ${CV_STAGE_DIR}, so the staged tree is always current after a build:
 #   bin/                         programs
-#   lib/                         libcvplatform.so, libcvengine.so, libcvengineui.so
+#   lib/                         libcvplatform.so, libcvengine.so
 #   lib/corvantis/pagestyles/    *.pge
 #   lib/corvantis/tools/         *.tol
 #   lib/corvantis/plugins/       *.ZPL
@@ -61,14 +61,45 @@ function(cv_add_plugin target)
     add_test(NAME ${target}_exports
       COMMAND ${CMAKE_COMMAND} "-DMODULES=$<TARGET_FILE:${target}>" "-DEXPECTED=${P_EXPORTS}"
               -P ${PROJECT_SOURCE_DIR}/cmake/CheckExports.cmake)
+    set_tests_properties(${target}_exports PROPERTIES LABELS integration)
   endif()
 endfunction()
 
-# A GoogleTest executable, one per test source file or group. Tests run with
-# private registry hives and the offscreen Qt platform, never touching the
-# user's own settings.
+# The ctest labels. `unit`: pure tests that need neither Qt nor the staged
+# plug-ins (they pass on a build where only they were built); `qt`: tests that
+# link Qt (run on the offscreen platform); `integration`: tests that load the
+# built page styles and area tools or the staged tree; `security`: replays of
+# hostile-input corpora; `slow`: cases that take many seconds (never `unit`);
+# `style`: the source formatting check.
+set(CV_TEST_LABELS unit qt integration security slow style)
+
+# `ninja unit-tests` builds only the test programs of the `unit` cases (and
+# what they need), which is all `ctest -L unit` runs.
+add_custom_target(unit-tests)
+
+function(cv_check_test_labels)
+  foreach(label ${ARGN})
+    if(NOT label IN_LIST CV_TEST_LABELS)
+      message(FATAL_ERROR "unknown test label '${label}' (known: ${CV_TEST_LABELS})")
+    endif()
+  endforeach()
+endfunction()
+
+# A GoogleTest executable, one per test source file or group:
+#
+#   cv_add_test(<target> SOURCES <file>... [LIBS <library>...]
+#               [LABELS <label>...] [SLOW <Suite.Case>...])
+#
+# LABELS (default `unit`) go to every case of the executable; the cases named
+# in SLOW are labelled `slow` in place of `unit`, so that `ctest -L unit` stays
+# quick. Tests run with private registry hives, never touching the user's own
+# settings; those labelled `qt` on the offscreen Qt platform.
 function(cv_add_test target)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;SLOW" ${ARGN})
+  if(NOT T_LABELS)
+    set(T_LABELS unit)
+  endif()
+  cv_check_test_labels(${T_LABELS})
   add_executable(${target} ${T_SOURCES})
   set_target_properties(${target} PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
@@ -79,11 +110,45 @@ function(cv_add_test target)
     CV_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/testdata"
     CV_STAGE_DIR="${CV_STAGE_DIR}"
     CV_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}/tests")
+  if("unit" IN_LIST T_LABELS)
+    add_dependencies(unit-tests ${target})
+  endif()
   set(hives ${CMAKE_BINARY_DIR}/tests/hives/${target})
+  set(env
+    "CORVANTIS_USER_REGISTRY=${hives}/user.reg"
+    "CORVANTIS_MACHINE_REGISTRY=${hives}/machine.reg"
+    "XDG_CONFIG_HOME=${hives}/config")
+  if("qt" IN_LIST T_LABELS)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  set(slowLabels ${T_LABELS})
+  list(REMOVE_ITEM slowLabels unit)
+  list(APPEND slowLabels slow)
+  list(REMOVE_DUPLICATES slowLabels)
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT
-      "QT_QPA_PLATFORM=offscreen;CORVANTIS_USER_REGISTRY=${hives}/user.reg;CORVANTIS_MACHINE_REGISTRY=${hives}/machine.reg;XDG_CONFIG_HOME=${hives}/config"
-    )
+    TEST_LIST ${target}_TESTS)
+  # gtest_discover_tests splits list-valued properties into separate words, so
+  # the labels and the environment are set by a script that ctest reads after
+  # the discovered cases (whose names it lists in ${target}_TESTS).
+  set(props ${CMAKE_CURRENT_BINARY_DIR}/${target}_properties.cmake)
+  file(CONFIGURE OUTPUT ${props} @ONLY CONTENT [==[
+set(cv_rest ${@target@_TESTS})
+foreach(cv_slow @T_SLOW@)
+  list(FIND cv_rest "${cv_slow}" cv_found)
+  if(cv_found EQUAL -1)
+    if(DEFINED @target@_TESTS)
+      message(WARNING "@target@ has no test ${cv_slow} (named in SLOW)")
+    endif()
+  else()
+    list(REMOVE_ITEM cv_rest "${cv_slow}")
+    set_tests_properties("${cv_slow}" PROPERTIES LABELS "@slowLabels@" ENVIRONMENT "@env@")
+  endif()
+endforeach()
+if(cv_rest)
+  set_tests_properties(${cv_rest} PROPERTIES LABELS "@T_LABELS@" ENVIRONMENT "@env@")
+endif()
+]==])
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${props})
 endfunction()

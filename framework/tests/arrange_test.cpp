@@ -2,7 +2,7 @@
 // same-size against the focus area, centring and even spacing.
 #include <functional>
 
-#include "framework/tests/page_fixture.h"
+#include "framework/testing/page_fixture.h"
 
 namespace pagetest {
 namespace {

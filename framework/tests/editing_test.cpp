@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "framework/tests/page_fixture.h"
+#include "framework/testing/page_fixture.h"
 
 using platform::Point;
 using platform::Rect;

@@ -2,7 +2,7 @@
 // through the provider at an index, destruction only of recorded objects,
 // and the look-ups that make and destroy objects on the way.
 #include "engine/xml_tree.h"
-#include "framework/tests/page_fixture.h"
+#include "framework/testing/page_fixture.h"
 
 namespace pagetest {
 namespace {

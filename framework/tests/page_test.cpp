@@ -1,7 +1,7 @@
 // The page base: sizing in the parent, unit conversions, the tool array and
 // its bad arguments, link groups, z-order of the area windows, painting
 // order and the page's context menu.
-#include "framework/tests/page_fixture.h"
+#include "framework/testing/page_fixture.h"
 
 using platform::Rect;
 

@@ -2,7 +2,7 @@
 // sizing border, grid snapping, magnetic margins, rectangles and the area's
 // context menu. The page is at 40 pixels per inch; root pixels are page
 // pixels plus (20, 10).
-#include "framework/tests/page_fixture.h"
+#include "framework/testing/page_fixture.h"
 
 using platform::Point;
 using platform::Rect;

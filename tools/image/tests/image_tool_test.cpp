@@ -7,7 +7,7 @@
 
 #include "engine/template_factory.h"
 #include "engine/xml_tree.h"
-#include "framework/tests/page_fixture.h"
+#include "framework/testing/page_fixture.h"
 #include "tools/common/area_xml.h"
 #include "tools/image/image_tool.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/persist.h"
-#include "framework/tests/page_fixture.h"
+#include "framework/testing/page_fixture.h"
 #include "platform/testing/temp_hives.h"
 #include "tools/text/text_resources.h"
 #include "tools/text/text_settings.h"

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "pagestyle/style_page.h"
-#include "pagestyle/tests/style_fixture.h"
 #include "platform/clipboard.h"
+#include "tests/integration/pagestyle/style_fixture.h"
 
 namespace styletest {
 namespace {

@@ -9,46 +9,12 @@
 
 #include "engine/template_factory.h"
 #include "engine/xml_tree.h"
-#include "framework/plugin_managers.h"
-#include "framework/template_page.h"
-#include "framework/template_tool.h"
-#include "platform/headless_host.h"
-#include "platform/message_box.h"
-#include "platform/registry.h"
-#include "platform/testing/temp_hives.h"
+#include "framework/testing/staged_modules.h"
 
 using platform::Rect;
+using namespace stagedtest;
 
 namespace {
-
-constexpr const char* kDesignerKey = "Software\\ZYN Systems\\Corvantis\\Template Designer";
-
-void SetMachineValue(const char* valueName, const std::string& text) {
-    platform::HKEY key = nullptr;
-    ASSERT_EQ(platform::RegCreateKeyEx(platform::HKEY_LOCAL_MACHINE, kDesignerKey, 0, nullptr, 0,
-                                       platform::KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              platform::ERROR_SUCCESS);
-    ASSERT_EQ(platform::RegSetValueEx(key, valueName, 0, platform::REG_SZ, text.c_str(),
-                                      static_cast<DWORD>(text.size() + 1)),
-              platform::ERROR_SUCCESS);
-    platform::RegCloseKey(key);
-}
-
-int NoPendingTool(int* out) {
-    if (out != nullptr)
-        *out = 0;
-    return -1;
-}
-void Changed() {}
-BOOL NoMargins(CTemplatePage*) {
-    return TRUE;
-}
-
-std::string TextOf(CXMLTreeNode* node) {
-    CXMLTree tree(node);
-    tree.SetTopTag("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>");
-    return XMLTreeText(tree);
-}
 
 const char* const kTextArea =
     "<Tool><Name>Text</Name><Properties>"
@@ -67,37 +33,11 @@ const char* const kImageArea =
     "<String id=\"Width\">3.000000IN</String><String id=\"Height\">2.500000IN</String>"
     "</Properties></Tool>";
 
-class AreaModules : public ::testing::Test {
+class AreaModules : public StagedModules {
   protected:
-    AreaModules() : host(1000, 900) {}
+    AreaModules() : StagedModules(1000, 900) {}
 
-    void SetUp() override {
-        platform::SetDefaultHost(&host);
-        SetMachineValue("PageDir", CV_PAGESTYLE_DIR);
-        SetMachineValue("ToolDir", CV_TOOL_DIR);
-        ASSERT_TRUE(view.Create("view", platform::WS_CHILD | platform::WS_VISIBLE,
-                                Rect(0, 0, 1000, 900), host.root()));
-        ASSERT_TRUE(manager.LoadPageStyles());
-        ASSERT_TRUE(manager.toolManager.LoadTools());
-    }
-
-    void TearDown() override {
-        while (manager.GetPageObjectCount() > 0) {
-            manager.DestroyPageObject(manager.GetPageObjectAt(0));
-        }
-        platform::SetDefaultHost(nullptr);
-    }
-
-    int LetterStyle() {
-        for (int i = 0; i < manager.GetPageStyleCount(); ++i) {
-            std::string name;
-            manager.GetPaperNameOf(i, name);
-            if (name == "Letter")
-                return i;
-        }
-        ADD_FAILURE() << "no Letter page style";
-        return -1;
-    }
+    int LetterStyle() { return StyleIndex("Letter"); }
 
     CTemplateTool* AddFromXml(CTemplatePage* page, const char* xml) {
         CXMLTree tree;
@@ -126,11 +66,6 @@ class AreaModules : public ::testing::Test {
         }
         return n;
     }
-
-    platform::TempHives hives;
-    platform::HeadlessHost host;
-    platform::Window view;
-    CPageStyleManager manager;
 };
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <set>
 
 #include "pagestyle/style_page.h"
-#include "pagestyle/tests/style_fixture.h"
 #include "platform/testing/decimal_comma_locale.h"
+#include "tests/integration/pagestyle/style_fixture.h"
 
 namespace styletest {
 namespace {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <set>
 
-#include "pagestyle/tests/style_fixture.h"
+#include "tests/integration/pagestyle/style_fixture.h"
 
 namespace styletest {
 namespace {

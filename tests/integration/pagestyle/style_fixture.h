@@ -1,6 +1,6 @@
-// Fixture of the page-style tests: private hives naming the staged
-// page-style and area-tool folders, a page-style manager that loaded them,
-// and a view on the headless host for the page windows.
+// Fixture of the page-style tests: the built page styles and area tools
+// loaded from their folders (framework/testing/staged_modules.h), with helpers
+// to make, open and fill pages.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,51 +12,20 @@
 
 #include "engine/template_factory.h"
 #include "engine/xml_tree.h"
-#include "framework/plugin_managers.h"
-#include "framework/template_page.h"
-#include "framework/template_tool.h"
-#include "platform/headless_host.h"
-#include "platform/message_box.h"
-#include "platform/registry.h"
-#include "platform/testing/temp_hives.h"
+#include "framework/designer_keys.h"
+#include "framework/testing/staged_modules.h"
 
 namespace styletest {
 
-inline constexpr const char* kDesignerKey = "Software\\ZYN Systems\\Corvantis\\Template Designer";
+using stagedtest::Changed;
+using stagedtest::g_changed;
+using stagedtest::NoMargins;
+using stagedtest::NoPendingTool;
+using stagedtest::SetMachineValue;
+using stagedtest::TextOf;
+
+inline constexpr const char* kDesignerKey = designer_keys::kKey;
 inline constexpr double kMM = 100.0;  // internal units per millimetre
-
-inline void SetMachineValue(const char* valueName, const std::string& text) {
-    platform::HKEY key = nullptr;
-    ASSERT_EQ(platform::RegCreateKeyEx(platform::HKEY_LOCAL_MACHINE, kDesignerKey, 0, nullptr, 0,
-                                       platform::KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              platform::ERROR_SUCCESS);
-    ASSERT_EQ(platform::RegSetValueEx(key, valueName, 0, platform::REG_SZ, text.c_str(),
-                                      static_cast<DWORD>(text.size() + 1)),
-              platform::ERROR_SUCCESS);
-    platform::RegCloseKey(key);
-}
-
-inline int g_changed = 0;
-inline int NoPendingTool(int* out) {
-    if (out != nullptr)
-        *out = 0;
-    return -1;
-}
-inline void Changed() {
-    ++g_changed;
-}
-inline BOOL NoMargins(CTemplatePage*) {
-    return TRUE;
-}
-
-// The text a page writes, as saved (with the template files' declaration).
-inline std::string TextOf(CXMLTreeNode* root) {
-    if (root == nullptr)
-        return {};
-    CXMLTree tree(root);
-    tree.SetTopTag("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>");
-    return XMLTreeText(tree);
-}
 
 // An image or text area's "Tool" node (rectangle in millimetres), as the
 // image and text tools write them.
@@ -74,38 +43,9 @@ inline CXMLTreeNode* AreaNode(bool image, double x, double y, double w, double h
     return tool;
 }
 
-class StyleFixture : public ::testing::Test {
+class StyleFixture : public stagedtest::StagedModules {
   protected:
-    StyleFixture() : host(1200, 900) {}
-
-    void SetUp() override {
-        g_changed = 0;
-        platform::SetDefaultHost(&host);
-        SetMachineValue("PageDir", CV_PAGESTYLE_DIR);
-        SetMachineValue("ToolDir", CV_TOOL_DIR);
-        ASSERT_TRUE(view.Create("view", platform::WS_CHILD | platform::WS_VISIBLE,
-                                platform::Rect(0, 0, 1200, 900), host.root()));
-        ASSERT_TRUE(manager.LoadPageStyles());
-        ASSERT_TRUE(manager.toolManager.LoadTools());
-    }
-
-    void TearDown() override {
-        while (manager.GetPageObjectCount() > 0) {
-            manager.DestroyPageObject(manager.GetPageObjectAt(0));
-        }
-        platform::SetDefaultHost(nullptr);
-    }
-
-    int StyleIndex(const std::string& paperName) {
-        for (int i = 0; i < manager.GetPageStyleCount(); ++i) {
-            std::string name;
-            manager.GetPaperNameOf(i, name);
-            if (name == paperName)
-                return i;
-        }
-        ADD_FAILURE() << "no page style " << paperName;
-        return -1;
-    }
+    StyleFixture() : StagedModules(1200, 900) {}
 
     // A new page of the style with this paper name, its window in the view.
     CTemplatePage* NewPage(const std::string& paperName) {
@@ -168,11 +108,6 @@ class StyleFixture : public ::testing::Test {
             first = false;
         }
     }
-
-    platform::TempHives hives;
-    platform::HeadlessHost host;
-    platform::Window view;
-    CPageStyleManager manager;
 };
 
 // A template of `paperName` with these properties' texts.
