@@ -28,6 +28,7 @@
 #include "designer/resource_ids.h"
 #include "designer/strings.h"
 #include "designer/template_document.h"
+#include "designer/window_arrangement.h"
 #include "designer/window_host_widget.h"
 #include "framework/template_page.h"
 #include "platform/files.h"
@@ -714,7 +715,7 @@ bool CMainFrame::OnCommand(unsigned id) {
                 ToggleShowOrder();
             break;
         case ID_WINDOW_CASCADE:
-            mdi_->cascadeSubWindows();
+            CascadeTemplateWindows(mdi_);
             break;
         case ID_WINDOW_TILE:
             mdi_->tileSubWindows();
