@@ -25,6 +25,7 @@
 #include "designer/command_icons.h"
 #include "designer/designer_app.h"
 #include "designer/designer_ui.h"
+#include "designer/pane_menu.h"
 #include "designer/resource_ids.h"
 #include "designer/strings.h"
 #include "designer/template_document.h"
@@ -495,6 +496,7 @@ bool CMainFrame::Create() {
     addToolBar(Qt::LeftToolBarArea, palette_);
     // 7. The saved layout (once every bar it may name exists).
     RestoreDockLayout();
+    OfferPaneMenu(this);
     // 11. The template the library panes will select.
     startSelection_.clear();
     if (app_ && !app_->startTemplate.empty() && FileExists(app_->startTemplate)) {

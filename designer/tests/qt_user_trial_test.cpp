@@ -13,11 +13,42 @@
 #include <QToolBar>
 #include <filesystem>
 
+#include "designer/area_tool_bar.h"
 #include "designer/resource_ids.h"
 #include "designer/tests/designer_test_support.h"
 #include "designer/window_arrangement.h"
 
 namespace {
+
+// Right-clicks `surface` and returns the texts and check marks of the popup
+// menu that opens (empty when none does); `choose` is triggered in it.
+std::vector<std::pair<std::string, bool>> RightClickMenu(QWidget* surface,
+                                                         const QString& choose = QString()) {
+    std::vector<std::pair<std::string, bool>> items;
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr)
+            return;
+        shown = true;
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator())
+                items.emplace_back(action->text().toStdString(), action->isChecked());
+        }
+        for (QAction* action : menu->actions()) {
+            if (!choose.isEmpty() && action->text() == choose)
+                action->trigger();
+        }
+        menu->close();
+    });
+    const QPoint at(surface->width() - 4, surface->height() / 2);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, surface->mapToGlobal(at));
+    QApplication::sendEvent(surface, &event);
+    QApplication::processEvents();
+    if (!shown)
+        items.clear();
+    return items;
+}
 
 class DesignerUserTrial : public DesignerTest {
   protected:
@@ -81,6 +112,37 @@ TEST_F(DesignerUserTrial, CascadeKeepsTheWindowsUseful) {
     // The active window is on top and still active.
     EXPECT_EQ(stack.back(), active);
     EXPECT_EQ(frame()->GetActiveChild(), active);
+}
+
+TEST_F(DesignerUserTrial, HiddenPanesAndToolbarsCanBeShownAgainAfterARestart) {
+    // Everything that can be closed is closed, and the Designer restarted.
+    for (QDockWidget* dock : {frame()->GetTemplateViewBar(), frame()->GetDirTreeBar()})
+        dock->close();
+    for (QToolBar* bar : {frame()->GetMainToolBar(), frame()->GetArrangeToolBar(),
+                          static_cast<QToolBar*>(frame()->GetAreaToolBar())}) {
+        bar->toggleViewAction()->trigger();
+    }
+    QApplication::processEvents();
+    app_.reset();
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(frame()->GetTemplateViewBar()->isHidden());
+    EXPECT_TRUE(frame()->GetMainToolBar()->isHidden());
+
+    // The menu bar and the status bar still offer every pane and toolbar.
+    const std::vector<std::pair<std::string, bool>> expected{{"Template View", false},
+                                                             {"Directory Tree", false},
+                                                             {"Standard", false},
+                                                             {"Arrange", false},
+                                                             {"Area Tools", false}};
+    EXPECT_EQ(RightClickMenu(frame()->statusBar()), expected);
+    EXPECT_EQ(RightClickMenu(frame()->menuBar(), "Template View"), expected);
+    EXPECT_FALSE(frame()->GetTemplateViewBar()->isHidden());
+    const auto again = RightClickMenu(frame()->statusBar(), "Standard");
+    ASSERT_FALSE(again.empty());
+    EXPECT_EQ(again[0], std::make_pair(std::string("Template View"), true));
+    EXPECT_FALSE(frame()->GetMainToolBar()->isHidden());
+    // And so do the toolbars and the pane titles, as before.
+    EXPECT_EQ(RightClickMenu(frame()->GetMainToolBar()).size(), expected.size());
 }
 
 }  // namespace
