@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "designer/app_icon.h"
 #include "designer/area_tool_bar.h"
 #include "designer/designer_ui.h"
 #include "designer/main_frame.h"
@@ -64,6 +65,7 @@ CDesignerApp* CDesignerApp::Get() {
 }
 
 bool CDesignerApp::InitInstance(const std::vector<std::string>& args) {
+    InstallProductIcon();
     // Options.
     std::string line = JoinArguments(args);
     DesignerCommandLine parsed;

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "designer/app_icon.h"
 #include "designer/designer_app.h"
 #include "designer/designer_ui.h"
 #include "designer/main_frame.h"
@@ -132,7 +133,13 @@ void CXMLEditorDoc::SetPathName(const std::string& path) {
 void CXMLEditorDoc::SetTitle(const std::string& title) {
     title_ = title;
     if (frame_)
-        frame_->setWindowTitle(QString::fromStdString(title));
+        frame_->setWindowTitle(TemplateWindowTitle(title_, modified_));
+}
+
+void CXMLEditorDoc::SetModifiedFlag(bool modified) {
+    modified_ = modified;
+    if (frame_)
+        frame_->setWindowTitle(TemplateWindowTitle(title_, modified_));
 }
 
 CXMLEditorView* CXMLEditorDoc::GetView() const {
@@ -467,6 +474,7 @@ bool CXMLEditorView::OnCommand(unsigned id) {
 CChildFrame::CChildFrame(CMainFrame* mainFrame)
     : mainFrame_(mainFrame), doc_(this), view_(new CXMLEditorView(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(ProductIcon());
     setWidget(view_);
     resize(640, 520);
 }

@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <filesystem>
 
+#include "designer/app_icon.h"
 #include "designer/area_tool_bar.h"
 #include "designer/resource_ids.h"
 #include "designer/tests/designer_test_support.h"
@@ -143,6 +144,43 @@ TEST_F(DesignerUserTrial, HiddenPanesAndToolbarsCanBeShownAgainAfterARestart) {
     EXPECT_FALSE(frame()->GetMainToolBar()->isHidden());
     // And so do the toolbars and the pane titles, as before.
     EXPECT_EQ(RightClickMenu(frame()->GetMainToolBar()).size(), expected.size());
+}
+
+// The pixels of an icon at `size`, to tell icons apart.
+QImage IconImage(const QIcon& icon, int size) {
+    return icon.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+TEST_F(DesignerUserTrial, ProductIconOnEveryWindowAndTheModifiedMark) {
+    const QImage product = IconImage(ProductIcon(), 32);
+    ASSERT_FALSE(product.isNull());
+    EXPECT_EQ(IconImage(QApplication::windowIcon(), 32), product);
+    EXPECT_EQ(IconImage(frame()->windowIcon(), 32), product);
+    CChildFrame* child = NewTemplate();
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(IconImage(child->windowIcon(), 16), IconImage(ProductIcon(), 16));
+    QDialog dialog(frame());
+    EXPECT_EQ(IconImage(dialog.windowIcon(), 32), product);
+
+    // "*" after the title while the template has unsaved changes.
+    const std::string title = child->GetDocument()->GetTitle();
+    EXPECT_EQ(child->windowTitle().toStdString(), title);
+    DesignerChanged();  // what a page reports after an edit
+    EXPECT_TRUE(child->GetDocument()->IsModified());
+    EXPECT_EQ(child->windowTitle().toStdString(), title + "*");
+    child->showMaximized();
+    QApplication::processEvents();
+    EXPECT_EQ(frame()->windowTitle().toStdString(),
+              "Corvantis Template Designer - [" + title + "*]");
+    ui_.saveAnswers.push_back(TemplatePath("marked.xml"));
+    ASSERT_TRUE(frame()->OnCommand(ID_FILE_SAVE));
+    EXPECT_EQ(child->windowTitle().toStdString(), "marked.xml");
+    DesignerChanged();
+    EXPECT_EQ(child->windowTitle().toStdString(), "marked.xml*");
+    ASSERT_TRUE(frame()->OnCommand(ID_FILE_SAVE));
+    EXPECT_EQ(child->windowTitle().toStdString(), "marked.xml");
+    QApplication::processEvents();
+    EXPECT_EQ(frame()->windowTitle().toStdString(), "Corvantis Template Designer - [marked.xml]");
 }
 
 }  // namespace
