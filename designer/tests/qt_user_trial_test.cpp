@@ -15,6 +15,7 @@
 
 #include "designer/app_icon.h"
 #include "designer/area_tool_bar.h"
+#include "designer/dialog_frame.h"
 #include "designer/resource_ids.h"
 #include "designer/tests/designer_test_support.h"
 #include "designer/window_arrangement.h"
@@ -181,6 +182,57 @@ TEST_F(DesignerUserTrial, ProductIconOnEveryWindowAndTheModifiedMark) {
     EXPECT_EQ(child->windowTitle().toStdString(), "marked.xml");
     QApplication::processEvents();
     EXPECT_EQ(frame()->windowTitle().toStdString(), "Corvantis Template Designer - [marked.xml]");
+}
+
+// What the modal dialog on the screen shows of its frame.
+struct DialogLook {
+    QString title;
+    Qt::WindowFlags flags;
+    int width = 0;
+};
+
+// Runs `show` (which opens a modal dialog with the Qt forms, not the
+// scripted ones) and describes the dialog it opened, then closes it.
+DialogLook LookAtModalDialog(const std::function<void()>& show) {
+    DialogLook look;
+    QTimer::singleShot(0, [&look] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr)
+            return;
+        look = {dialog->windowTitle(), dialog->windowFlags(), dialog->width()};
+        dialog->close();
+    });
+    DesignerUi* scripted = DesignerUi::Set(nullptr);
+    show();
+    DesignerUi::Set(scripted);
+    return look;
+}
+
+TEST_F(DesignerUserTrial, DialogsHaveDialogButtonsAndShowTheirWholeTitle) {
+    CNewTemplateDlg newTemplate(&app_->GetManager(), frame());
+    const DialogLook looks[] = {
+        LookAtModalDialog(
+            [this] { DesignerUi::Get()->MessageBox(frame(), "Short.", platform::MB_OK); }),
+        LookAtModalDialog([this] {
+            DesignerUi::Get()->MessageBox(frame(), "Save changes?", platform::MB_YESNOCANCEL);
+        }),
+        LookAtModalDialog([&newTemplate] { DesignerUi::Get()->RunDialog(&newTemplate); }),
+    };
+    for (const DialogLook& look : looks) {
+        SCOPED_TRACE(look.title.toStdString());
+        ASSERT_FALSE(look.title.isEmpty());
+        EXPECT_EQ(look.flags & Qt::WindowType_Mask, Qt::Dialog);
+        EXPECT_TRUE(look.flags & Qt::CustomizeWindowHint);
+        EXPECT_TRUE(look.flags & Qt::WindowTitleHint);
+        EXPECT_TRUE(look.flags & Qt::WindowCloseButtonHint);
+        EXPECT_FALSE(look.flags & Qt::WindowMinimizeButtonHint);
+        EXPECT_FALSE(look.flags & Qt::WindowMaximizeButtonHint);
+        EXPECT_GE(look.width, DialogTitleWidth(look.title, frame()));
+    }
+    EXPECT_EQ(looks[0].title.toStdString(), "Corvantis Template Designer");
+    // The room a title needs grows with the title.
+    EXPECT_GT(DialogTitleWidth("Corvantis Template Designer", frame()),
+              DialogTitleWidth("New Template", frame()) + 50);
 }
 
 }  // namespace
