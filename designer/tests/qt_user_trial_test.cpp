@@ -3,19 +3,24 @@
 // and the modified mark, dialog frames, and the user guide behind Help.
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDesktopServices>
 #include <QDockWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "designer/app_icon.h"
 #include "designer/area_tool_bar.h"
 #include "designer/dialog_frame.h"
+#include "designer/help.h"
 #include "designer/resource_ids.h"
 #include "designer/tests/designer_test_support.h"
 #include "designer/window_arrangement.h"
@@ -233,6 +238,42 @@ TEST_F(DesignerUserTrial, DialogsHaveDialogButtonsAndShowTheirWholeTitle) {
     // The room a title needs grows with the title.
     EXPECT_GT(DialogTitleWidth("Corvantis Template Designer", frame()),
               DialogTitleWidth("New Template", frame()) + 50);
+}
+
+TEST_F(DesignerUserTrial, HelpWithoutAHelpFileOpensTheInstalledUserGuide) {
+    const std::string stage = CV_STAGE_DIR;
+    const std::string staged = stage + "/share/doc/corvantis/user-guide.html";
+    // Found beside the program like the rest of the installed layout.
+    EXPECT_EQ(InstalledUserGuide(stage + "/bin/corvantis-designer"), staged);
+    EXPECT_EQ(InstalledUserGuide(stage + "/bin/../bin/corvantis-designer"), staged);
+    EXPECT_EQ(InstalledUserGuide("/nowhere/bin/corvantis-designer"), "");
+    EXPECT_EQ(InstalledUserGuide(""), "");
+    // One HTML page whose contents links reach their sections.
+    std::ifstream in(staged);
+    const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const char* part :
+         {"<!DOCTYPE html>", "<title>Corvantis Template Designer", "<a href=\"#placing-areas\">",
+          "<h2 id=\"placing-areas\">", "<h2 id=\"cut-copy-paste-and-undo\">", "Ctrl+Z"}) {
+        EXPECT_NE(html.find(part), std::string::npos) << part;
+    }
+
+    // Help asks the desktop to open the guide's address.
+    app_->userGuidePath = InstalledUserGuide(stage + "/bin/corvantis-designer");
+    QTextBrowser desktop;  // stands in for the desktop's handler of file addresses
+    QDesktopServices::setUrlHandler("file", &desktop, "setSource");
+    DesignerUi* scripted = DesignerUi::Set(nullptr);
+    frame()->OnCommand(ID_HELP_CONTENTS);
+    DesignerUi::Set(scripted);
+    QDesktopServices::unsetUrlHandler("file");
+    EXPECT_EQ(desktop.source(), QUrl::fromLocalFile(QString::fromStdString(staged)));
+    EXPECT_TRUE(ui_.boxes.empty());
+
+    // A help file given with -H is opened instead, as before.
+    app_.reset();
+    ASSERT_TRUE(Start({"-H/usr/share/doc/designer.chm"}));
+    app_->userGuidePath = staged;
+    frame()->OnCommand(ID_HELP_CONTENTS);
+    EXPECT_EQ(ui_.helpOpened, std::vector<std::string>{"/usr/share/doc/designer.chm"});
 }
 
 }  // namespace
