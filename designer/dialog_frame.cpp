@@ -12,9 +12,12 @@ int DialogTitleWidth(const QString& title, const QWidget* dialog) {
     QFont font = dialog != nullptr ? dialog->font() : QFont();
     font.setBold(true);
     const QFontMetrics metrics(font);
-    // Icon and close button are about a line high each, with margins on
-    // both sides of the text and the frame's borders: five line heights.
-    return metrics.horizontalAdvance(title) + 5 * metrics.height();
+    // The window icon and the title buttons are about a line high each,
+    // with margins on both sides of the text and the frame's borders. Some
+    // window managers show a minimise and a maximise button on every window
+    // whatever the window asks for, so room is left for them too: eight line
+    // heights.
+    return metrics.horizontalAdvance(title) + 8 * metrics.height();
 }
 
 void SetDialogFrame(QDialog* dialog) {

@@ -11,7 +11,7 @@ class QWidget;
 
 // The width a window needs to show `title` whole: the text in the title
 // bar's font (the dialog's font in bold, as window managers draw titles) and
-// room for the window icon, the close button and the frame.
+// room for the window icon, the title buttons and the frame.
 int DialogTitleWidth(const QString& title, const QWidget* dialog);
 
 // Gives `dialog` the dialog frame and the title's width as its least width.
