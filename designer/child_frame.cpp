@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QPointer>
 
+#include "designer/app_icon.h"
 #include "designer/main_frame.h"
 #include "designer/xml_editor_view.h"
 #include "framework/template_page.h"
@@ -11,6 +12,7 @@ CChildFrame::CChildFrame(CMainFrame* mainFrame)
     : mainFrame_(mainFrame), doc_(this), view_(new CXMLEditorView(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(view_);
+    setWindowIcon(ProductIcon());
     resize(640, 520);
 }
 

@@ -13,6 +13,7 @@
 #include "designer/resource_ids.h"
 #include "designer/settings.h"
 #include "designer/strings.h"
+#include "designer/window_arrangement.h"
 #include "designer/xml_editor_view.h"
 #include "framework/designer_keys.h"
 #include "framework/template_page.h"
@@ -134,7 +135,7 @@ void ShowOrder(const CommandContext& c) {
 }
 
 void WindowCascade(const CommandContext& c) {
-    c.frame->GetMdiArea()->cascadeSubWindows();
+    CascadeTemplateWindows(c.frame->GetMdiArea());
 }
 
 void WindowTile(const CommandContext& c) {

@@ -7,10 +7,12 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "designer/app_icon.h"
 #include "designer/area_tool_bar.h"
 #include "designer/child_frame.h"
 #include "designer/designer_ui.h"
 #include "designer/dialogs/new_template_dlg.h"
+#include "designer/help.h"
 #include "designer/main_frame.h"
 #include "designer/qt_clipboard.h"
 #include "designer/resource_ids.h"
@@ -66,6 +68,7 @@ CDesignerApp* CDesignerApp::Get() {
 }
 
 bool CDesignerApp::InitInstance(const std::vector<std::string>& args) {
+    InstallProductIcon();
     // Options.
     std::string line = JoinArguments(args);
     DesignerCommandLine parsed;
@@ -267,19 +270,23 @@ void CDesignerApp::OnHelp() {
             MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    // Without a help file, or with one the desktop cannot open, the user is
-    // told why nothing appears.
-    if (helpFilePath[0] == '\0') {
+    // Without -H the installed user guide is opened. Without either, or
+    // with a file the desktop cannot open, the user is told why nothing
+    // appears.
+    std::string help = helpFilePath;
+    if (help.empty())
+        help = userGuidePath.empty() ? InstalledUserGuide() : userGuidePath;
+    if (help.empty()) {
         DesignerUi::Get()->MessageBox(mainFrame_.get(),
                                       "No help file was given to the Template Designer "
                                       "(start it with -H and the path of the help file).",
                                       MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    if (!DesignerUi::Get()->OpenHelpFile(helpFilePath)) {
-        DesignerUi::Get()->MessageBox(
-            mainFrame_.get(), std::string("The help file could not be opened:\n") + helpFilePath,
-            MB_OK | MB_ICONEXCLAMATION);
+    if (!DesignerUi::Get()->OpenHelpFile(help)) {
+        DesignerUi::Get()->MessageBox(mainFrame_.get(),
+                                      std::string("The help file could not be opened:\n") + help,
+                                      MB_OK | MB_ICONEXCLAMATION);
     }
 }
 

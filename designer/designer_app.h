@@ -60,6 +60,9 @@ class CDesignerApp {
     // -H value did not fit (helpFileTooLong).
     char helpFilePath[261] = {};
     bool helpFileTooLong = false;
+    // The guide Help opens without -H; empty: the one installed with the
+    // program (InstalledUserGuide).
+    std::string userGuidePath;
 
   private:
     CPageStyleManager manager_;

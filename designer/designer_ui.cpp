@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include "designer/dialog_frame.h"
 #include "designer/resource_ids.h"
 #include "designer/strings.h"
 #include "platform/message_box.h"
@@ -73,6 +74,7 @@ class QtDesignerUi : public DesignerUi {
         std::size_t def = (type & MB_DEFMASK) >> 8;
         if (def < buttons.size())
             box.setDefaultButton(buttons[def].qt);
+        SetDialogFrame(&box);
         int chosen = box.exec();
         for (const Button& b : buttons) {
             if (chosen == b.qt)
@@ -121,6 +123,7 @@ DesignerUi* g_ui = nullptr;
 }  // namespace
 
 int DesignerUi::RunDialog(QDialog* dialog) {
+    SetDialogFrame(dialog);
     return dialog->exec();
 }
 

@@ -26,8 +26,10 @@
 #include "designer/commands.h"
 #include "designer/designer_app.h"
 #include "designer/designer_ui.h"
+#include "designer/pane_menu.h"
 #include "designer/resource_ids.h"
 #include "designer/strings.h"
+#include "designer/window_arrangement.h"
 #include "designer/window_host_widget.h"
 #include "designer/xml_editor_view.h"
 #include "framework/template_page.h"
@@ -419,6 +421,7 @@ bool CMainFrame::Create() {
     addToolBar(Qt::LeftToolBarArea, palette_);
     // 7. The saved layout (once every bar it may name exists).
     RestoreDockLayout();
+    OfferPaneMenu(this);
     // 11. The template the library panes will select.
     startSelection_.clear();
     if (app_ && !app_->startTemplate.empty() && FileExists(app_->startTemplate)) {

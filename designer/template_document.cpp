@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "designer/app_icon.h"
 #include "designer/child_frame.h"
 #include "designer/designer_ui.h"
 #include "designer/main_frame.h"
@@ -125,7 +126,13 @@ void CXMLEditorDoc::SetPathName(const std::string& path) {
 void CXMLEditorDoc::SetTitle(const std::string& title) {
     title_ = title;
     if (frame_)
-        frame_->setWindowTitle(QString::fromStdString(title));
+        frame_->setWindowTitle(TemplateWindowTitle(title_, modified_));
+}
+
+void CXMLEditorDoc::SetModifiedFlag(bool modified) {
+    modified_ = modified;
+    if (frame_)
+        frame_->setWindowTitle(TemplateWindowTitle(title_, modified_));
 }
 
 CXMLEditorView* CXMLEditorDoc::GetView() const {

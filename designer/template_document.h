@@ -23,7 +23,8 @@ class CXMLEditorDoc {
     const std::string& GetTitle() const { return title_; }
     void SetTitle(const std::string& title);
     bool IsModified() const { return modified_; }
-    void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+    // Also marks the window's title ("*") while modified.
+    void SetModifiedFlag(bool modified = true);
     CXMLEditorView* GetView() const;
 
     // The save operation: `path` empty for Save As (and for a first save),

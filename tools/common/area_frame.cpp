@@ -28,6 +28,12 @@ void DrawSelectionFrame(platform::DC* dc, const platform::Rect& rect, int flags)
     if (dc == nullptr || rect.IsEmpty())
         return;
     if (flags & TOOL_SELECTED) {
+        // The wide pen's round ends reach a pixel past the end points (the
+        // last stroke's end above the top edge): clipped to the area, the
+        // frame never paints where moving the area does not repaint.
+        const int saved = dc->SaveDC();
+        if (saved > 0)
+            dc->IntersectClipRect(rect);
         platform::Pen pen(platform::PS_SOLID, 2, SelectionColor(flags));
         platform::Pen* old = dc->SelectObject(&pen);
         platform::Rect r = rect;
@@ -37,6 +43,8 @@ void DrawSelectionFrame(platform::DC* dc, const platform::Rect& rect, int flags)
         Frame(dc, r);
         if (old != nullptr)
             dc->SelectObject(old);
+        if (saved > 0)
+            dc->RestoreDC(saved);
     } else {
         dc->FrameRect(rect, platform::Brush::Stock(platform::BLACK_BRUSH));
     }

@@ -13,7 +13,9 @@ inline constexpr COLORREF kSelectedColor = 0xFF8080;  // other selected areas
 
 // Selected (flag 0x01): a solid 2-pixel frame, kFocusColor with the focus
 // flag 0x02, else kSelectedColor, drawn in the rectangle narrowed by one
-// pixel at the left, top and bottom. Not selected: a 1-pixel black frame.
+// pixel at the left, top and bottom and clipped to the rectangle (moving an
+// area repaints only its old and new rectangles, so nothing may be drawn
+// outside). Not selected: a 1-pixel black frame.
 void DrawSelectionFrame(platform::DC* dc, const platform::Rect& rect, int flags);
 
 // A dotted 1-pixel outline (black, or the selection colours above) of the

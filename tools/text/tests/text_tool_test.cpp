@@ -483,3 +483,83 @@ TEST_F(TextPageTest, AreasWithAbsurdLengthsStillPaint) {
         host.Render();
     }
 }
+
+// What the page shows after areas were moved and resized must be exactly
+// what a fresh paint of the same state gives: nothing drawn outside the
+// rectangles the moves invalidate may stay behind.
+TEST_F(TextPageTest, MovingAndResizingLeavesNoStrayPixels) {
+    // Renders what is invalid, then everything, and describes the pixels in
+    // which the two differ ("" when none).
+    auto strayPixels = [this]() {
+        const platform::Bitmap& shown = host.Render();
+        const int w = shown.Width(), h = shown.Height();
+        std::vector<COLORREF> before;
+        before.reserve(static_cast<size_t>(w) * h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                before.push_back(shown.GetPixel(x, y));
+        host.root()->Invalidate(TRUE);
+        const platform::Bitmap& fresh = host.Render();
+        int count = 0;
+        Rect where;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                if (fresh.GetPixel(x, y) == before[static_cast<size_t>(y) * w + x])
+                    continue;
+                where = count++ == 0 ? Rect(x, y, x + 1, y + 1)
+                                     : where.United(Rect(x, y, x + 1, y + 1));
+            }
+        }
+        if (count == 0)
+            return std::string();
+        return std::to_string(count) + " pixels in (" + std::to_string(where.left) + "," +
+               std::to_string(where.top) + ")-(" + std::to_string(where.right) + "," +
+               std::to_string(where.bottom) + ")";
+    };
+
+    CTextTool* a = AddText(1, 1);
+    CTextTool* b = AddText(4, 1);
+    a->SetSelection(SELECT_ON, FALSE);
+    b->SetSelection(SELECT_ON, TRUE);  // one focus frame, one selected frame
+    host.Render();
+
+    struct Step {
+        const char* what;
+        double x, y, w, h;  // inches; w = 0 keeps the size
+    };
+    const Step steps[] = {
+        {"right and down", 2.5, 2.25, 0, 0}, {"up and left", 1.5, 0.5, 0, 0},
+        {"wider", 1.5, 0.5, 3, 0.75},        {"smaller", 1.75, 0.75, 1, 0.5},
+        {"back down", 1.0, 3.0, 0, 0},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        for (CTextTool* t : {a, b}) {
+            ToolRect r = t->rect;
+            r.x = (s.x + (t == b ? 3.5 : 0)) * 2540;
+            r.y = s.y * 2540;
+            if (s.w > 0) {
+                r.width = s.w * 2540;
+                r.height = s.h * 2540;
+            }
+            ASSERT_TRUE(t->SetToolRect(r));
+            t->UpdateWindowPos();
+        }
+        host.Idle();
+        EXPECT_EQ(strayPixels(), "");
+    }
+
+    // The page itself resized, as when the template window is made smaller
+    // and larger again, with the areas selected.
+    for (int width : {kPixelsPerInch * 6, kPixelsPerInch * 17 / 2}) {
+        SCOPED_TRACE(width);
+        page->MoveWindow(0, 0, width, width * 22 / 17);
+        host.Idle();
+        EXPECT_EQ(strayPixels(), "");
+    }
+
+    // Dragging the focus area with the mouse.
+    const Rect r = RootRect(b);
+    host.Drag(r.left + 20, r.top + 20, r.left + 57, r.top + 83, 6);
+    EXPECT_EQ(strayPixels(), "");
+}
