@@ -7,20 +7,16 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/ascii.h"
+
 namespace platform {
-namespace {
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
 
 bool MatchesPattern(std::string_view pattern, std::string_view name) {
     // Iterative wildcard match with one back-track point for the last '*'.
     std::size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || Lower(pattern[p]) == Lower(name[n]))) {
+        if (p < pattern.size() &&
+            (pattern[p] == '?' || ascii::ToLower(pattern[p]) == ascii::ToLower(name[n]))) {
             ++p;
             ++n;
         } else if (p < pattern.size() && pattern[p] == '*') {

@@ -16,6 +16,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/ascii.h"
 #include "platform/debug_output.h"
 #include "platform/files.h"
 #include "platform/module.h"
@@ -26,30 +27,8 @@ namespace {
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kOldHeader = "REGEDIT4";
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string ToLower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = Lower(c);
-    return out;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
-}
+using ascii::EqualsNoCase;
+using ascii::StartsWithNoCase;
 
 // Names may hold any byte but control characters, which the file format
 // cannot carry on one line.
@@ -103,7 +82,7 @@ std::string_view Trim(std::string_view s) {
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
-    c = Lower(c);
+    c = ascii::ToLower(c);
     if (c >= 'a' && c <= 'f')
         return c - 'a' + 10;
     return -1;
@@ -223,12 +202,12 @@ RegHive::RegHive() {
 }
 
 const RegHive::Key* RegHive::FindKey(std::string_view path) const {
-    auto it = keys_.find(ToLower(path));
+    auto it = keys_.find(ascii::Lower(path));
     return it == keys_.end() ? nullptr : &it->second;
 }
 
 RegHive::Key* RegHive::FindKeyMutable(std::string_view path) {
-    auto it = keys_.find(ToLower(path));
+    auto it = keys_.find(ascii::Lower(path));
     return it == keys_.end() ? nullptr : &it->second;
 }
 
@@ -240,7 +219,7 @@ bool RegHive::CreateKey(std::string_view path) {
     while (true) {
         std::size_t end = path.find('\\', pos);
         std::string_view prefix = path.substr(0, end);
-        auto [it, inserted] = keys_.try_emplace(ToLower(prefix));
+        auto [it, inserted] = keys_.try_emplace(ascii::Lower(prefix));
         if (inserted) {
             it->second.path = std::string(prefix);
             created = (end == std::string_view::npos);
@@ -255,7 +234,7 @@ bool RegHive::CreateKey(std::string_view path) {
 bool RegHive::HasSubKeys(std::string_view path) const {
     if (path.empty())
         return keys_.size() > 1;
-    std::string lower = ToLower(path);
+    std::string lower = ascii::Lower(path);
     auto it = keys_.upper_bound(lower);
     return it != keys_.end() && it->first.size() > lower.size() &&
            it->first.compare(0, lower.size(), lower) == 0 && it->first[lower.size()] == '\\';
@@ -264,19 +243,19 @@ bool RegHive::HasSubKeys(std::string_view path) const {
 bool RegHive::DeleteKey(std::string_view path) {
     if (path.empty() || HasSubKeys(path))
         return false;
-    return keys_.erase(ToLower(path)) > 0;
+    return keys_.erase(ascii::Lower(path)) > 0;
 }
 
 const RegHive::Value* RegHive::FindValue(std::string_view path, std::string_view name) const {
     const Key* key = FindKey(path);
     if (key == nullptr)
         return nullptr;
-    auto it = key->index.find(ToLower(name));
+    auto it = key->index.find(ascii::Lower(name));
     return it == key->index.end() ? nullptr : &key->values[it->second];
 }
 
 void RegHive::SetValueIn(Key& key, std::string_view name, DWORD type, std::vector<BYTE> data) {
-    auto [it, inserted] = key.index.try_emplace(ToLower(name), key.values.size());
+    auto [it, inserted] = key.index.try_emplace(ascii::Lower(name), key.values.size());
     if (inserted) {
         key.values.push_back(Value{std::string(name), type, std::move(data)});
     } else {
@@ -296,7 +275,7 @@ bool RegHive::DeleteValue(std::string_view path, std::string_view name) {
     Key* key = FindKeyMutable(path);
     if (key == nullptr)
         return false;
-    auto it = key->index.find(ToLower(name));
+    auto it = key->index.find(ascii::Lower(name));
     if (it == key->index.end())
         return false;
     std::size_t at = it->second;
