@@ -1,7 +1,5 @@
 #include "engine/template_factory.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +8,7 @@
 
 #include "engine/xml_parser.h"
 #include "platform/debug_output.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -22,17 +21,17 @@ void Install(CXMLTree* tree, CXMLTreeNode* root) {
 BOOL CTemplateFactory::LoadXML(const char* path, CXMLTree* tree) {
     if (path == nullptr || tree == nullptr)
         return FALSE;
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        platform::DebugOutput::Printf("XML: %s: %s", path, std::strerror(errno));
-        return FALSE;
-    }
     // Only regular files: a FIFO or a device would block or never end.
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        platform::DebugOutput::Printf("XML: %s: not a regular file", path);
-        ::close(fd);
-        return FALSE;
+    int fd = -1;
+    switch (platform::OpenRegularFile(path, &fd)) {
+        case platform::OpenStatus::kFailed:
+            platform::DebugOutput::Printf("XML: %s: %s", path, std::strerror(errno));
+            return FALSE;
+        case platform::OpenStatus::kNotRegular:
+            platform::DebugOutput::Printf("XML: %s: not a regular file", path);
+            return FALSE;
+        case platform::OpenStatus::kOpened:
+            break;
     }
     XMLTreeBuilder builder;
     char buffer[64 * 1024];

@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "platform/dc_impl.h"
+#include "platform/files.h"
 
 namespace platform {
 
@@ -143,25 +144,14 @@ BOOL Bitmap::LoadPng(const void* data, std::size_t size) {
 }
 
 BOOL Bitmap::LoadPngFile(const std::string& path) {
-    unsigned char head[24] = {};
-    std::size_t got = 0;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        got = std::fread(head, 1, sizeof head, f);
-        std::fclose(f);
-    }
-    if (!PngSizeAcceptable(head, got)) {
+    // Read through the shared reader, which refuses FIFOs and devices
+    // instead of waiting on them.
+    std::string data;
+    if (!ReadRegularFile(path, &data, "PNG")) {
         Create(0, 0);
         return FALSE;
     }
-    cairo_surface_t* s = AdoptPng(cairo_image_surface_create_from_png(path.c_str()));
-    if (!s) {
-        Create(0, 0);
-        return FALSE;
-    }
-    if (surface_)
-        cairo_surface_destroy(surface_);
-    surface_ = s;
-    return TRUE;
+    return LoadPng(data.data(), data.size());
 }
 
 BOOL Bitmap::SavePng(const std::string& path) const {

@@ -52,22 +52,6 @@ bool MakeFolders(const std::string& folder, mode_t mode) {
     return ::mkdir(folder.c_str(), mode) == 0 || errno == EEXIST;
 }
 
-bool ReadWholeFile(int fd, std::string* out) {
-    out->clear();
-    char buf[65536];
-    while (true) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0)
-            return true;
-        out->append(buf, static_cast<std::size_t>(n));
-    }
-}
-
 bool WriteWholeFile(int fd, std::string_view text) {
     while (!text.empty()) {
         ssize_t n = ::write(fd, text.data(), text.size());
@@ -96,27 +80,36 @@ bool KeepCopy(const std::string& path, const std::string& copy) {
     if (::linkat(AT_FDCWD, path.c_str(), AT_FDCWD, copy.c_str(), AT_SYMLINK_FOLLOW) == 0) {
         return true;
     }
-    int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return false;
     std::string text;
-    bool ok = ReadWholeFile(in, &text);
-    ::close(in);
-    int out = ok ? ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600) : -1;
+    if (!ReadRegularFile(path, &text, "registry"))
+        return false;
+    int out = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (out < 0)
         return false;
-    ok = WriteWholeFile(out, text) && ::fsync(out) == 0;
+    bool ok = WriteWholeFile(out, text) && ::fsync(out) == 0;
     ::close(out);
     return ok;
 }
 
 class LockFile {
   public:
-    // Takes the hive's advisory lock; errno tells why when it fails.
+    // Takes the hive's advisory lock; errno tells why when it fails. A lock
+    // path that is not a regular file (a FIFO would block the open) is
+    // refused as access denied.
     explicit LockFile(const std::string& hivePath) {
-        fd_ = ::open((hivePath + ".lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+        const std::string path = hivePath + ".lock";
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
         if (fd_ < 0)
             return;
+        struct stat st;
+        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+            DebugOutput::Printf("registry: %s: not a regular file; the hive is not written",
+                                path.c_str());
+            ::close(fd_);
+            fd_ = -1;
+            errno = EACCES;
+            return;
+        }
         while (::flock(fd_, LOCK_EX) != 0) {
             if (errno != EINTR) {
                 ::close(fd_);
@@ -200,7 +193,7 @@ void RegStore::HiveState::Forget() {
     if (heldFd >= 0)
         ::close(heldFd);
     heldFd = -1;
-    known = exists = corruptInPlace = hadBadLines = false;
+    known = exists = corruptInPlace = hadBadLines = refused = false;
     id = FileId{};
     data = RegHive();
 }
@@ -214,17 +207,25 @@ LONG RegStore::Load(int index, bool locked) {
     }
     struct stat st;
     if (path.empty() || ::stat(path.c_str(), &st) != 0) {
-        if (!(h.known && !h.exists))
+        if (!(h.known && !h.exists && !h.refused))
             h.Forget();
         h.known = true;
         return ERROR_SUCCESS;
     }
+    if (!S_ISREG(st.st_mode))
+        return Refuse(index, st, locked);
     if (h.known && h.exists && IdOf(st) == h.id)
         return ERROR_SUCCESS;
 
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Read anew: the temporaries that killed writers left beside the hive go
+    // first.
+    RemoveStaleTemporaries(ParentFolder(WriteTarget(path)));
+    int fd = -1;
+    const OpenStatus open = OpenRegularFile(path, &fd, &st);
+    if (open == OpenStatus::kNotRegular)
+        return Refuse(index, st, locked);
     std::string text;
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !ReadWholeFile(fd, &text)) {
+    if (open != OpenStatus::kOpened || !ReadToEnd(fd, &text)) {
         int err = errno;
         if (fd >= 0)
             ::close(fd);
@@ -246,6 +247,21 @@ LONG RegStore::Load(int index, bool locked) {
         MoveCorruptAside(index, locked);
     }
     return ERROR_SUCCESS;
+}
+
+// A hive path naming a FIFO, a device or a folder reads as empty and is never
+// renamed or written; it is reported once for each state of the file.
+LONG RegStore::Refuse(int index, const struct stat& st, bool locked) {
+    HiveState& h = hives_[index];
+    if (!(h.known && h.refused && h.id == IdOf(st))) {
+        h.Forget();
+        DebugOutput::Printf(
+            "registry: %s: not a regular file; the hive reads as empty and is not written",
+            h.path.c_str());
+        h.id = IdOf(st);
+        h.known = h.refused = true;
+    }
+    return locked ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
 }
 
 // A file that is not a hive at all is renamed aside, so that nothing is
@@ -333,21 +349,15 @@ LONG RegStore::Commit(int index) {
     std::string text = h.data.Write(Registry::RootName(RootOfIndex(index)));
     // A hive that is a symbolic link is replaced at the link's target, so
     // the link stays.
-    std::string target = WriteTarget(h.path);
-    std::string temp = target + ".tmp.XXXXXX";
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return ErrnoToResult(errno);
-    mode_t mode = h.exists ? h.mode : (index == 0 ? 0600 : 0644);
-    struct stat st;
-    bool ok = ::fchmod(fd, mode) == 0 && WriteWholeFile(fd, text) && ::fsync(fd) == 0 &&
-              ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        int err = errno;
-        ::close(fd);
-        ::unlink(temp.c_str());
+    // An existing hive keeps its mode.
+    int fd = -1;
+    AtomicSaveOptions options;
+    options.newFileMode = index == 0 ? 0600 : 0644;
+    options.applyUmask = false;
+    options.keepOpen = &fd;
+    if (int err = WriteFileAtomically(WriteTarget(h.path), text, options); err != 0)
         return ErrnoToResult(err);
-    }
+    struct stat st;
     if (h.heldFd >= 0)
         ::close(h.heldFd);
     h.heldFd = fd;

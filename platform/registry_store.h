@@ -54,6 +54,7 @@ class RegStore {
         bool exists = false;          // the file was there
         bool corruptInPlace = false;  // not a hive, and it could not be moved aside
         bool hadBadLines = false;     // the last read skipped lines
+        bool refused = false;         // not a regular file: read as empty, never written
         mode_t mode = 0;
         FileId id;
         // The file last read or written stays open so that its inode number
@@ -65,6 +66,7 @@ class RegStore {
         void Forget();
     };
 
+    LONG Refuse(int index, const struct stat& st, bool locked);
     bool MoveCorruptAside(int index, bool locked);
     LONG Commit(int index);
 
