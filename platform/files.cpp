@@ -182,16 +182,31 @@ bool WriteAll(int fd, std::string_view text, int* err) {
     return true;
 }
 
+// The process's file creation mask. Read from /proc where the kernel tells
+// it, since setting and restoring it would change it for a moment for every
+// thread that creates files meanwhile.
+mode_t ProcessUmask() {
+    std::string status;
+    int fd = -1;
+    if (OpenRegularFile("/proc/self/status", &fd) == OpenStatus::kOpened) {
+        ReadToEnd(fd, &status);
+        ::close(fd);
+    }
+    const std::size_t at = status.find("\nUmask:");
+    if (at != std::string::npos)
+        return static_cast<mode_t>(std::strtoul(status.c_str() + at + 7, nullptr, 8) & 0777);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
 mode_t ModeForSave(const std::string& path, const AtomicSaveOptions& options) {
     struct stat st;
     if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
         return st.st_mode & 07777;
     mode_t mode = options.newFileMode;
-    if (options.applyUmask) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
+    if (options.applyUmask)
+        mode &= ~ProcessUmask();
     return mode;
 }
 

@@ -212,6 +212,13 @@ TEST(Files, SavedFilesKeepTheModeOfTheFileTheyReplace) {
     EXPECT_EQ(st.st_mode & 07777, 0604u);
     ::close(kept);
     EXPECT_EQ(temp.ReadFile("Letter.xml"), "two");
+
+    // A new file without a mode of its own gets the usual one under the umask.
+    const mode_t previous = ::umask(027);
+    ASSERT_EQ(platform::WriteFileAtomically(temp.Dir() + "/New.xml", "three"), 0);
+    ::umask(previous);
+    ASSERT_EQ(::stat((temp.Dir() + "/New.xml").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
 }  // namespace
