@@ -2,7 +2,7 @@
 // changed, moving a file that is not a hive aside, and writing a change back
 // under the hive's advisory lock through a temporary file renamed over the
 // hive. Private to platform/; the registry (platform/registry.cpp) calls it
-// with its own mutex held, so the store itself takes no locks of the process.
+// with its own mutex held, so the store itself holds no mutex.
 #pragma once
 
 #include <sys/types.h>
