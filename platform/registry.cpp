@@ -70,6 +70,14 @@ class RegistryImpl {
         return ERROR_SUCCESS;
     }
 
+    // The hive and key path of a handle that may set values; false for a
+    // null, unknown or closed handle and for one without KEY_SET_VALUE.
+    bool ResolveValueWriter(HKEY key, int* hive, std::string* path) {
+        REGSAM access = 0;
+        return ResolveHandle(key, hive, path, &access) == ERROR_SUCCESS &&
+               (access & KEY_SET_VALUE) != 0;
+    }
+
     HKEY NewHandle(int hive, std::string path, REGSAM access) {
         std::uintptr_t id = next_++;
         handles_.emplace(id, Handle{hive, std::move(path), access});
@@ -267,11 +275,8 @@ LONG RegSetValueEx(HKEY key, const char* valueName, DWORD /*reserved*/, DWORD ty
     std::lock_guard<std::mutex> guard(reg.mu);
     int hive;
     std::string path;
-    REGSAM access;
-    if (reg.ResolveHandle(key, &hive, &path, &access) != ERROR_SUCCESS ||
-        !(access & KEY_SET_VALUE)) {
+    if (!reg.ResolveValueWriter(key, &hive, &path))
         return ERROR_CANTWRITE;
-    }
     std::string name = valueName != nullptr ? valueName : "";
     if (!RegHive::ValidName(name) || (data == nullptr && size > 0))
         return ERROR_INVALID_PARAMETER;
@@ -301,11 +306,8 @@ LONG RegDeleteValue(HKEY key, const char* valueName) {
     std::lock_guard<std::mutex> guard(reg.mu);
     int hive;
     std::string path;
-    REGSAM access;
-    if (reg.ResolveHandle(key, &hive, &path, &access) != ERROR_SUCCESS ||
-        !(access & KEY_SET_VALUE)) {
+    if (!reg.ResolveValueWriter(key, &hive, &path))
         return ERROR_CANTWRITE;
-    }
     std::string name = valueName != nullptr ? valueName : "";
     return reg.store.Mutate(hive, [&](RegHive& hiveData, bool* changed) {
         *changed = hiveData.DeleteValue(path, name);
