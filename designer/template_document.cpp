@@ -60,56 +60,13 @@ int Ask(QWidget* parent, const std::string& text, UINT type) {
 }
 
 // Writes `text` to a new file beside `path`, flushes it and renames it over
-// `path`. The old file stays as it was when anything fails.
+// `path` (see platform::WriteFileAtomically). The old file stays as it was
+// when anything fails.
 bool WriteFileAtomically(const std::string& path, const std::string& text, std::string* error) {
-    std::string folder, name;
-    SplitTemplatePath(path, &folder, &name);
-    std::string temp = (folder.empty() ? std::string() : folder + "/") + "." + name + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        *error = std::strerror(errno);
-        return false;
-    }
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < text.size()) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            *error = std::strerror(n < 0 ? errno : ENOSPC);
-            ok = false;
-        } else {
-            done += static_cast<std::size_t>(n);
-        }
-    }
-    if (ok && ::fsync(fd) != 0) {
-        *error = std::strerror(errno);
-        ok = false;
-    }
-    // Keep the permissions of the file being replaced; a new file gets the
-    // usual ones.
-    struct stat st {};
-    mode_t mode = 0666;
-    if (::stat(path.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    ::fchmod(fd, mode);
-    if (::close(fd) != 0 && ok) {
-        *error = std::strerror(errno);
-        ok = false;
-    }
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-        *error = std::strerror(errno);
-        ok = false;
-    }
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
+    const int err = platform::WriteFileAtomically(path, text);
+    if (err != 0)
+        *error = std::strerror(err);
+    return err == 0;
 }
 
 }  // namespace

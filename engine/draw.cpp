@@ -19,6 +19,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/text_layout.h"
+
 namespace {
 
 // Character heights above this many pixels are drawn at this height: glyph
@@ -27,18 +29,6 @@ constexpr double kMaxEmPixels = 2048.0;
 // Layout widths are held below this many pixels (Pango counts in 1/1024
 // pixel in an int).
 constexpr int kMaxLayoutPixels = 1000000;
-
-std::string ValidUtf8(const std::string& text) {
-    std::string cleaned = text;
-    std::replace(cleaned.begin(), cleaned.end(), '\0', ' ');
-    if (g_utf8_validate(cleaned.data(), static_cast<gssize>(cleaned.size()), nullptr)) {
-        return cleaned;
-    }
-    gchar* valid = g_utf8_make_valid(cleaned.data(), static_cast<gssize>(cleaned.size()));
-    std::string out(valid ? valid : "");
-    g_free(valid);
-    return out;
-}
 
 // Rotation as a quarter-turn count (0..3); angles other than 90, 180 and 270
 // (after reduction to 0..359) draw unturned.
@@ -174,36 +164,18 @@ BOOL CDraw::DrawTextA(int x, int y, int w, int h, const CTextObject* text, platf
         return FALSE;
     }
 
-    PangoLayout* layout = pango_cairo_create_layout(cr);
+    PangoLayout* layout = platform::CreateTextLayout(cr);
     PangoContext* ctx = pango_layout_get_context(layout);
-    cairo_font_options_t* opts = cairo_font_options_create();
-    cairo_font_options_set_antialias(opts, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_metrics(opts, CAIRO_HINT_METRICS_OFF);
-    cairo_font_options_set_hint_style(opts, CAIRO_HINT_STYLE_SLIGHT);
-    pango_cairo_context_set_font_options(ctx, opts);
-    cairo_font_options_destroy(opts);
-
-    PangoFontDescription* desc = pango_font_description_new();
-    const std::string face = ValidUtf8(text->Facename);
-    pango_font_description_set_family(desc, face.empty() ? "Arial" : face.c_str());
-    const int weight = text->Weight <= 0 ? 400 : std::clamp(text->Weight, 100, 1000);
-    pango_font_description_set_weight(desc, static_cast<PangoWeight>(weight));
-    pango_font_description_set_style(desc, text->Italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    PangoFontDescription* desc =
+        platform::NewFontDescription(text->Facename, "Arial", text->Weight, text->Italic);
     pango_font_description_set_absolute_size(desc, em * PANGO_SCALE);
-    ApplyStyleName(ctx, desc, ValidUtf8(text->Stylename));
+    ApplyStyleName(ctx, desc, platform::ValidUtf8(text->Stylename));
     pango_layout_set_font_description(layout, desc);
     pango_font_description_free(desc);
 
-    const std::string body = ValidUtf8(text->Text);
+    const std::string body = platform::ValidUtf8(text->Text);
     pango_layout_set_text(layout, body.c_str(), static_cast<int>(body.size()));
-    PangoAttrList* attrs = pango_attr_list_new();
-    if (text->Underline) {
-        pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-    }
-    if (text->Strikeout)
-        pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
-    pango_layout_set_attributes(layout, attrs);
-    pango_attr_list_unref(attrs);
+    platform::SetTextDecorations(layout, text->Underline, text->Strikeout);
 
     // Quarter turns lay the lines out along the box's height.
     const int turns = QuarterTurns(text->Rotate);

@@ -1,7 +1,5 @@
 #include "engine/template_factory.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +8,7 @@
 
 #include "engine/xml_parser.h"
 #include "platform/debug_output.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -30,14 +29,15 @@ BOOL CTemplateFactory::LoadXML(const char* path, CXMLTree* tree, std::string* er
             *error = reason;
         return FALSE;
     };
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return fail(std::strerror(errno));
     // Only regular files: a FIFO or a device would block or never end.
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return fail("not a regular file");
+    int fd = -1;
+    switch (platform::OpenRegularFile(path, &fd)) {
+        case platform::OpenStatus::kFailed:
+            return fail(std::strerror(errno));
+        case platform::OpenStatus::kNotRegular:
+            return fail("not a regular file");
+        case platform::OpenStatus::kOpened:
+            break;
     }
     XMLParseLimits limits;
     limits.latin1NamesOnly = true;

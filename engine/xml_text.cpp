@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/ascii.h"
+
 namespace xmltext {
 namespace {
 
@@ -10,19 +12,7 @@ bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    }
-    return true;
-}
+using platform::ascii::EqualsNoCase;
 
 bool IsContinuation(unsigned char b) {
     return (b & 0xC0) == 0x80;
@@ -242,7 +232,7 @@ std::size_t ReferenceAt(std::string_view s, std::size_t pos, char32_t* value) {
         if (d >= '0' && d <= '9') {
             digit = static_cast<unsigned>(d - '0');
         } else if (hex && ((d >= 'a' && d <= 'f') || (d >= 'A' && d <= 'F'))) {
-            digit = static_cast<unsigned>(Lower(d) - 'a' + 10);
+            digit = static_cast<unsigned>(platform::ascii::ToLower(d) - 'a' + 10);
         } else {
             return 0;
         }

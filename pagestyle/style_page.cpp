@@ -3,7 +3,6 @@
 // background.
 #include "pagestyle/style_page.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +12,7 @@
 #include "framework/number_text.h"
 #include "framework/plugin_managers.h"
 #include "pagestyle/style_strings.h"
+#include "platform/ascii.h"
 #include "platform/clipboard.h"
 #include "platform/message_box.h"
 
@@ -39,11 +39,11 @@ int ParseBool(const char* text) {
     static const char* const kTrue[] = {"Y", "T", "YES", "TRUE", "1"};
     static const char* const kFalse[] = {"N", "F", "NO", "FALSE", "0"};
     for (const char* word : kTrue) {
-        if (strcasecmp(text, word) == 0)
+        if (platform::ascii::EqualsNoCase(text, word))
             return 1;
     }
     for (const char* word : kFalse) {
-        if (strcasecmp(text, word) == 0)
+        if (platform::ascii::EqualsNoCase(text, word))
             return 0;
     }
     return -1;

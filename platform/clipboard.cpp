@@ -6,18 +6,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/ascii.h"
+
 namespace platform {
 
 namespace {
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
 
 // Two locks, and neither is held while a backend runs: a backend may look up
 // format names or even read and write the clipboard from its own calls.
@@ -60,7 +53,7 @@ UINT RegisterClipboardFormat(std::string_view name) {
         return 0;
     State& state = GetState();
     std::lock_guard<std::mutex> lock(state.formatsMutex);
-    const std::string key = Lower(name);
+    const std::string key = ascii::Lower(name);
     auto found = state.idsByName.find(key);
     if (found != state.idsByName.end())
         return found->second;

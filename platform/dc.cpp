@@ -1,7 +1,8 @@
-// Device context on Cairo and Pango. Lines, rectangles and fills are drawn as
-// whole pixels with anti-aliasing off; text goes through Pango with grey
-// anti-aliasing. Every primitive applies the DC's clip afresh, so the Cairo
-// state never leaks between calls.
+// Device context on Cairo: its state (objects, colours, modes, origin), the
+// primitives (lines, rectangles and fills drawn as whole pixels with
+// anti-aliasing off), clipping and copies between surfaces. Every primitive
+// applies the DC's clip afresh, so the Cairo state never leaks between calls.
+// Text is in platform/dc_text.cpp, bitmaps and PNG in platform/dc_bitmap.cpp.
 #include <cairo.h>
 #include <glib.h>
 #include <pango/pangocairo.h>
@@ -14,23 +15,17 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <numbers>
 #include <utility>
 
 #include "platform/cursor.h"
+#include "platform/dc_impl.h"
 
 namespace platform {
 
-namespace {
-
-// Bitmaps above this many pixels on a side are refused (Cairo's own limit).
-constexpr int kMaxSide = 32767;
-// ... and above this many pixels in all (1 GiB of pixel memory).
-constexpr long long kMaxPixels = 1LL << 28;
+namespace dcimpl {
 
 void SetColor(cairo_t* cr, COLORREF c) {
     cairo_set_source_rgb(cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
@@ -71,20 +66,21 @@ int SurfaceHeight(cairo_surface_t* s) {
     return SurfaceOk(s) ? cairo_image_surface_get_height(s) : 0;
 }
 
-// Text is UTF-8 inside the program, but a DC never trusts it: invalid bytes
-// become replacement characters instead of upsetting Pango.
-std::string ValidUtf8(std::string_view text) {
-    if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr) &&
-        std::memchr(text.data(), 0, text.size()) == nullptr) {
-        return std::string(text);
-    }
-    std::string cleaned(text);
-    std::replace(cleaned.begin(), cleaned.end(), '\0', ' ');
-    gchar* valid = g_utf8_make_valid(cleaned.data(), static_cast<gssize>(cleaned.size()));
-    std::string out(valid ? valid : "");
-    g_free(valid);
-    return out;
+Font* DefaultFont() {
+    static Font font;
+    return &font;
 }
+
+Bitmap* StockBitmap() {
+    static Bitmap bitmap(1, 1);
+    return &bitmap;
+}
+
+}  // namespace dcimpl
+
+using namespace dcimpl;
+
+namespace {
 
 // Dash patterns of the styled pens, in pixels: on, off, on, off ...
 std::vector<int> PenPattern(int style) {
@@ -104,20 +100,7 @@ std::vector<int> PenPattern(int style) {
 
 }  // namespace
 
-// Fontconfig keeps the patterns of every font Pango opened in caches that
-// live as long as the process (some reachable only through thread-local
-// storage or Pango's worker thread), and loses a little memory while reading
-// its configuration. Sanitizer builds tell the leak checker so, for every
-// program of the product that draws text: allocations made inside fontconfig
-// are not reported.
-#if defined(__SANITIZE_ADDRESS__)
-extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-#endif
-
-namespace {}  // namespace
-
+// ---------------------------------------------------------------------------
 // ---------------------------------------------------------------------------
 // Stock objects
 
@@ -162,601 +145,234 @@ Brush* Brush::Stock(int index) {
     }
 }
 
-namespace {
-Font* DefaultFont() {
-    static Font font;
-    return &font;
-}
-Bitmap* StockBitmap() {
-    static Bitmap bitmap(1, 1);
-    return &bitmap;
-}
-}  // namespace
-
-BOOL Font::CreatePointFont(int pointSizeTenths, std::string_view faceName, const DC* dc) {
-    int dpi = dc ? dc->GetDeviceCaps(LOGPIXELSY) : 96;
-    lf_ = LogFont();
-    lf_.height = -static_cast<int>(std::lround(pointSizeTenths / 10.0 * dpi / 72.0));
-    lf_.faceName = std::string(faceName);
-    return TRUE;
-}
-
-// ---------------------------------------------------------------------------
-// Bitmap
-
-Bitmap::Bitmap() : surface_(MakeSurface(0, 0, false)) {}
-
-Bitmap::Bitmap(int width, int height, bool withAlpha) : surface_(nullptr) {
-    Create(width, height, withAlpha);
-}
-
-Bitmap::~Bitmap() {
-    if (surface_)
-        cairo_surface_destroy(surface_);
-}
-
-Bitmap::Bitmap(Bitmap&& other) noexcept : surface_(other.surface_) {
-    other.surface_ = MakeSurface(0, 0, false);
-}
-
-Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
-    if (this != &other) {
-        std::swap(surface_, other.surface_);
-    }
-    return *this;
-}
-
-BOOL Bitmap::Create(int width, int height, bool withAlpha) {
-    cairo_surface_t* s = MakeSurface(width, height, withAlpha);
-    BOOL ok = TRUE;
-    if (!SurfaceOk(s)) {
-        cairo_surface_destroy(s);
-        s = MakeSurface(0, 0, withAlpha);
-        ok = FALSE;
-    }
-    if (surface_)
-        cairo_surface_destroy(surface_);
-    surface_ = s;
-    if (width > 0 && height > 0 && IsEmpty())
-        ok = FALSE;  // refused as too large
-    if (!withAlpha)
-        Fill(RGB(255, 255, 255));
-    return ok;
-}
-
-BOOL Bitmap::CreateCompatibleBitmap(const DC* dc, int width, int height) {
-    (void)dc;
-    return Create(width, height, false);
-}
-
-namespace {
-struct PngReader {
-    const unsigned char* data;
-    std::size_t size;
-    std::size_t pos;
-};
-
-cairo_status_t ReadPng(void* closure, unsigned char* out, unsigned int length) {
-    auto* r = static_cast<PngReader*>(closure);
-    if (length > r->size - r->pos)
-        return CAIRO_STATUS_READ_ERROR;
-    std::memcpy(out, r->data + r->pos, length);
-    r->pos += length;
-    return CAIRO_STATUS_SUCCESS;
-}
-
-// Takes a loaded PNG surface and turns it into a bitmap surface of ours
-// (ARGB32 or RGB24), or null when it is not usable.
-cairo_surface_t* AdoptPng(cairo_surface_t* png) {
-    if (!SurfaceOk(png)) {
-        if (png)
-            cairo_surface_destroy(png);
-        return nullptr;
-    }
-    cairo_format_t f = cairo_image_surface_get_format(png);
-    if (f == CAIRO_FORMAT_ARGB32 || f == CAIRO_FORMAT_RGB24)
-        return png;
-    int w = cairo_image_surface_get_width(png), h = cairo_image_surface_get_height(png);
-    cairo_surface_t* s = MakeSurface(w, h, true);
-    cairo_t* cr = cairo_create(s);
-    cairo_set_source_surface(cr, png, 0, 0);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_destroy(png);
-    return s;
-}
-}  // namespace
-
-namespace {
-// Whether a PNG's header announces a size we are willing to allocate: the
-// image header chunk comes first, width and height at bytes 16 to 23.
-bool PngSizeAcceptable(const unsigned char* head, std::size_t size) {
-    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (size < 24 || std::memcmp(head, kSignature, 8) != 0 ||
-        std::memcmp(head + 12, "IHDR", 4) != 0)
-        return false;
-    auto be32 = [](const unsigned char* p) {
-        return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) |
-               (std::uint32_t(p[2]) << 8) | std::uint32_t(p[3]);
-    };
-    const std::uint32_t w = be32(head + 16), h = be32(head + 20);
-    return w > 0 && h > 0 && w <= std::uint32_t(kMaxSide) && h <= std::uint32_t(kMaxSide) &&
-           static_cast<long long>(w) * h <= kMaxPixels;
-}
-}  // namespace
-
-BOOL Bitmap::LoadPng(const void* data, std::size_t size) {
-    if (!data || !PngSizeAcceptable(static_cast<const unsigned char*>(data), size)) {
-        Create(0, 0);
-        return FALSE;
-    }
-    PngReader reader{static_cast<const unsigned char*>(data), size, 0};
-    cairo_surface_t* s = AdoptPng(cairo_image_surface_create_from_png_stream(ReadPng, &reader));
-    if (!s) {
-        Create(0, 0);
-        return FALSE;
-    }
-    if (surface_)
-        cairo_surface_destroy(surface_);
-    surface_ = s;
-    return TRUE;
-}
-
-BOOL Bitmap::LoadPngFile(const std::string& path) {
-    unsigned char head[24] = {};
-    std::size_t got = 0;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        got = std::fread(head, 1, sizeof head, f);
-        std::fclose(f);
-    }
-    if (!PngSizeAcceptable(head, got)) {
-        Create(0, 0);
-        return FALSE;
-    }
-    cairo_surface_t* s = AdoptPng(cairo_image_surface_create_from_png(path.c_str()));
-    if (!s) {
-        Create(0, 0);
-        return FALSE;
-    }
-    if (surface_)
-        cairo_surface_destroy(surface_);
-    surface_ = s;
-    return TRUE;
-}
-
-BOOL Bitmap::SavePng(const std::string& path) const {
-    if (IsEmpty())
-        return FALSE;
-    cairo_surface_flush(surface_);
-    return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
-}
-
-Bitmap Bitmap::Clone() const {
-    Bitmap copy(Width(), Height(), HasAlpha());
-    if (!copy.IsEmpty()) {
-        cairo_surface_flush(surface_);
-        const int rows = Height();
-        const int bytes = std::min(Stride(), copy.Stride());
-        for (int y = 0; y < rows; ++y) {
-            std::memcpy(copy.Data() + y * copy.Stride(), Data() + y * Stride(), bytes);
-        }
-        copy.MarkDirty();
-    }
-    return copy;
-}
-
-int Bitmap::Width() const {
-    return SurfaceWidth(surface_);
-}
-int Bitmap::Height() const {
-    return SurfaceHeight(surface_);
-}
-bool Bitmap::HasAlpha() const {
-    return SurfaceOk(surface_) && cairo_image_surface_get_format(surface_) == CAIRO_FORMAT_ARGB32;
-}
-
-std::uint32_t Bitmap::GetRawPixel(int x, int y) const {
-    if (x < 0 || y < 0 || x >= Width() || y >= Height())
-        return 0;
-    cairo_surface_flush(surface_);
-    const unsigned char* row = cairo_image_surface_get_data(surface_) + y * Stride();
-    std::uint32_t v;
-    std::memcpy(&v, row + 4 * x, 4);
-    return v;
-}
-
-COLORREF Bitmap::GetPixel(int x, int y) const {
-    if (x < 0 || y < 0 || x >= Width() || y >= Height())
-        return CLR_INVALID;
-    return FromRaw(GetRawPixel(x, y), HasAlpha());
-}
-
-BOOL Bitmap::SetPixel(int x, int y, COLORREF c) {
-    if (x < 0 || y < 0 || x >= Width() || y >= Height())
-        return FALSE;
-    cairo_surface_flush(surface_);
-    std::uint32_t v = 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-    std::memcpy(cairo_image_surface_get_data(surface_) + y * Stride() + 4 * x, &v, 4);
-    cairo_surface_mark_dirty(surface_);
-    return TRUE;
-}
-
-void Bitmap::Fill(COLORREF c) {
-    if (IsEmpty())
-        return;
-    cairo_t* cr = cairo_create(surface_);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    SetColor(cr, c);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-}
-
-unsigned char* Bitmap::Data() {
-    if (IsEmpty())
-        return nullptr;
-    cairo_surface_flush(surface_);
-    return cairo_image_surface_get_data(surface_);
-}
-const unsigned char* Bitmap::Data() const {
-    if (IsEmpty())
-        return nullptr;
-    cairo_surface_flush(surface_);
-    return cairo_image_surface_get_data(surface_);
-}
-int Bitmap::Stride() const {
-    return SurfaceOk(surface_) ? cairo_image_surface_get_stride(surface_) : 0;
-}
-void Bitmap::MarkDirty() {
-    if (SurfaceOk(surface_))
-        cairo_surface_mark_dirty(surface_);
-}
-
 // ---------------------------------------------------------------------------
 // DC
 
-struct DCState {
-    Pen pen;
-    Pen* penSel = nullptr;
-    Brush brush;
-    Brush* brushSel = nullptr;
-    LogFont font;
-    Font* fontSel = nullptr;
-    COLORREF text = RGB(0, 0, 0);
-    COLORREF bk = RGB(255, 255, 255);
-    int bkMode = OPAQUE;
-    UINT align = TA_LEFT | TA_TOP;
-    int stretchMode = COLORONCOLOR;
-    Point pos;
-    int styleStep = 0;  // position in the styled pen's pattern along a polyline
-    Point org;
-    bool hasClip = false;
-    Rect clip;  // device pixels
-};
+DC::Impl::~Impl() {
+    Detach();
+    if (scratch)
+        cairo_destroy(scratch);
+    if (scratchSurface)
+        cairo_surface_destroy(scratchSurface);
+}
 
-struct DC::Impl {
-    cairo_surface_t* surface = nullptr;  // referenced
-    cairo_t* cr = nullptr;
-    Bitmap* bitmap = nullptr;  // selected bitmap of a memory DC
-    bool hasBase = false;
-    Rect base;  // device pixels
-    Point baseOrigin;
-    DCState st;
-    std::vector<DCState> saved;
-    int dpiX = 96;
-    int dpiY = 96;
-    cairo_surface_t* scratchSurface = nullptr;
-    cairo_t* scratch = nullptr;
+void DC::Impl::Detach() {
+    if (cr)
+        cairo_destroy(cr);
+    if (surface)
+        cairo_surface_destroy(surface);
+    cr = nullptr;
+    surface = nullptr;
+}
 
-    ~Impl() {
-        Detach();
-        if (scratch)
-            cairo_destroy(scratch);
-        if (scratchSurface)
-            cairo_surface_destroy(scratchSurface);
-    }
+void DC::Impl::Attach(cairo_surface_t* s) {
+    Detach();
+    if (!SurfaceOk(s))
+        return;
+    surface = cairo_surface_reference(s);
+    cr = cairo_create(surface);
+}
 
-    void Detach() {
-        if (cr)
-            cairo_destroy(cr);
-        if (surface)
-            cairo_surface_destroy(surface);
-        cr = nullptr;
-        surface = nullptr;
-    }
+void DC::Impl::ResetState() {
+    st = DCState();
+    st.pen = *Pen::Stock(BLACK_PEN);
+    st.penSel = Pen::Stock(BLACK_PEN);
+    st.brush = *Brush::Stock(WHITE_BRUSH);
+    st.brushSel = Brush::Stock(WHITE_BRUSH);
+    st.font = DefaultFont()->logFont();
+    st.fontSel = DefaultFont();
+    st.org = baseOrigin;
+    saved.clear();
+}
 
-    void Attach(cairo_surface_t* s) {
-        Detach();
-        if (!SurfaceOk(s))
+Rect DC::Impl::Effective() const {
+    Rect r = SurfaceRect();
+    if (hasBase)
+        r = r.Intersected(base);
+    if (st.hasClip)
+        r = r.Intersected(st.clip);
+    return r;
+}
+
+bool DC::Impl::Begin() {
+    if (!cr)
+        return false;
+    Rect e = Effective();
+    if (e.IsEmpty())
+        return false;
+    cairo_save(cr);
+    cairo_reset_clip(cr);
+    cairo_identity_matrix(cr);
+    cairo_rectangle(cr, e.left, e.top, e.Width(), e.Height());
+    cairo_clip(cr);
+    cairo_translate(cr, st.org.x, st.org.y);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    return true;
+}
+
+// ---- primitives -----------------------------------------------------------------
+
+void DC::Impl::ThinLine(int x0, int y0, int x1, int y1) {
+    std::vector<int> pattern = PenPattern(st.pen.style());
+    int total = 0;
+    for (int p : pattern)
+        total += p;
+    if (total == 0 && (x0 == x1 || y0 == y1)) {
+        // Solid and straight: one rectangle, the end pixel left out.
+        if (x0 == x1 && y0 == y1)
             return;
-        surface = cairo_surface_reference(s);
-        cr = cairo_create(surface);
+        const Rect r = y0 == y1 ? Rect(std::min(x0, x1 + 1), y0, std::max(x0 + 1, x1), y0 + 1)
+                                : Rect(x0, std::min(y0, y1 + 1), x0 + 1, std::max(y0 + 1, y1));
+        st.styleStep = static_cast<int>(
+            (st.styleStep + std::max(std::llabs(static_cast<long long>(x1) - x0),
+                                     std::llabs(static_cast<long long>(y1) - y0))) %
+            (1 << 30));
+        FillLogical(r, st.pen.color());
+        return;
     }
-
-    void ResetState() {
-        st = DCState();
-        st.pen = *Pen::Stock(BLACK_PEN);
-        st.penSel = Pen::Stock(BLACK_PEN);
-        st.brush = *Brush::Stock(WHITE_BRUSH);
-        st.brushSel = Brush::Stock(WHITE_BRUSH);
-        st.font = DefaultFont()->logFont();
-        st.fontSel = DefaultFont();
-        st.org = baseOrigin;
-        saved.clear();
-    }
-
-    Rect SurfaceRect() const { return Rect(0, 0, SurfaceWidth(surface), SurfaceHeight(surface)); }
-
-    // The area drawing may touch, in device pixels.
-    Rect Effective() const {
-        Rect r = SurfaceRect();
-        if (hasBase)
-            r = r.Intersected(base);
-        if (st.hasClip)
-            r = r.Intersected(st.clip);
-        return r;
-    }
-
-    // Prepares Cairo for one primitive in logical coordinates; false when
-    // nothing can be drawn.
-    bool Begin() {
-        if (!cr)
-            return false;
-        Rect e = Effective();
-        if (e.IsEmpty())
-            return false;
-        cairo_save(cr);
-        cairo_reset_clip(cr);
-        cairo_identity_matrix(cr);
-        cairo_rectangle(cr, e.left, e.top, e.Width(), e.Height());
-        cairo_clip(cr);
-        cairo_translate(cr, st.org.x, st.org.y);
-        cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-        return true;
-    }
-    void End() { cairo_restore(cr); }
-
-    cairo_t* TextContext() {
-        if (cr)
-            return cr;
-        if (!scratch) {
-            scratchSurface = MakeSurface(1, 1, false);
-            scratch = cairo_create(scratchSurface);
-        }
-        return scratch;
-    }
-
-    // One pixel in logical coordinates, added to the current path.
-    static void PixelPath(cairo_t* c, int x, int y) { cairo_rectangle(c, x, y, 1, 1); }
-
-    // A 1-pixel line with the pen's style, end point excluded; the pattern
-    // continues from the previous segment.
-    void ThinLine(int x0, int y0, int x1, int y1) {
-        std::vector<int> pattern = PenPattern(st.pen.style());
-        int total = 0;
-        for (int p : pattern)
-            total += p;
-        if (total == 0 && (x0 == x1 || y0 == y1)) {
-            // Solid and straight: one rectangle, the end pixel left out.
-            if (x0 == x1 && y0 == y1)
-                return;
-            const Rect r = y0 == y1 ? Rect(std::min(x0, x1 + 1), y0, std::max(x0 + 1, x1), y0 + 1)
-                                    : Rect(x0, std::min(y0, y1 + 1), x0 + 1, std::max(y0 + 1, y1));
-            st.styleStep = static_cast<int>(
-                (st.styleStep + std::max(std::llabs(static_cast<long long>(x1) - x0),
-                                         std::llabs(static_cast<long long>(y1) - y0))) %
-                (1 << 30));
-            FillLogical(r, st.pen.color());
-            return;
-        }
-        auto onAt = [&](int step) {
-            if (total == 0)
-                return true;
-            int k = step % total;
-            for (size_t i = 0; i < pattern.size(); ++i) {
-                if (k < pattern[i])
-                    return i % 2 == 0;
-                k -= pattern[i];
-            }
+    auto onAt = [&](int step) {
+        if (total == 0)
             return true;
-        };
-        const bool fillGaps = total != 0 && st.bkMode == OPAQUE;
-        // Only pixels inside the visible area are collected, so a line far
-        // longer than the surface costs no memory; the pattern still runs on
-        // over the invisible part. Coordinates are widened so that lines
-        // between extreme points cannot overflow.
-        Rect visible = Effective();
-        visible.Offset(-st.org.x, -st.org.y);
-        const long long steps = std::max(std::llabs(static_cast<long long>(x1) - x0),
-                                         std::llabs(static_cast<long long>(y1) - y0));
-        const long long firstStep = st.styleStep;
-        auto isVisible = [&](long long x, long long y) {
-            return x >= visible.left && x < visible.right && y >= visible.top && y < visible.bottom;
-        };
-        std::vector<Point> on, off;
-        auto plot = [&](long long step, long long x, long long y) {
-            (onAt(static_cast<int>((firstStep + step) % std::max(total, 1))) ? on : off)
-                .push_back({static_cast<int>(x), static_cast<int>(y)});
-        };
-        if (x0 == x1 || y0 == y1) {
-            // Straight: walk only the visible stretch.
-            const bool across = y0 == y1;
-            const long long from = across ? x0 : y0;
-            const long long dir = (across ? x1 > x0 : y1 > y0) ? 1 : -1;
-            const long long fixed = across ? y0 : x0;
-            const long long lo = across ? visible.left : visible.top;
-            const long long hi = across ? visible.right : visible.bottom;
-            const bool onRow = across ? (fixed >= visible.top && fixed < visible.bottom)
-                                      : (fixed >= visible.left && fixed < visible.right);
-            if (onRow) {
-                // Steps whose coordinate from + dir * step lies in [lo, hi).
-                long long a = dir > 0 ? lo - from : from - (hi - 1);
-                long long b = dir > 0 ? hi - 1 - from : from - lo;
-                a = std::max(a, 0LL);
-                b = std::min(b, steps - 1);
-                for (long long k = a; k <= b; ++k) {
-                    const long long c = from + dir * k;
-                    across ? plot(k, c, fixed) : plot(k, fixed, c);
-                }
-            }
-        } else {
-            // Bresenham, stopping before the end point.
-            const long long dx = std::llabs(static_cast<long long>(x1) - x0);
-            const long long dy = -std::llabs(static_cast<long long>(y1) - y0);
-            const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-            long long err = dx + dy;
-            long long x = x0, y = y0;
-            const bool touches = std::max<long long>(std::min(x0, x1), visible.left) <
-                                     std::min<long long>(std::max(x0, x1) + 1, visible.right) &&
-                                 std::max<long long>(std::min(y0, y1), visible.top) <
-                                     std::min<long long>(std::max(y0, y1) + 1, visible.bottom);
-            for (long long k = 0; touches && k < steps; ++k) {
-                if (isVisible(x, y))
-                    plot(k, x, y);
-                const long long e2 = 2 * err;
-                if (e2 >= dy) {
-                    err += dy;
-                    x += sx;
-                }
-                if (e2 <= dx) {
-                    err += dx;
-                    y += sy;
-                }
+        int k = step % total;
+        for (size_t i = 0; i < pattern.size(); ++i) {
+            if (k < pattern[i])
+                return i % 2 == 0;
+            k -= pattern[i];
+        }
+        return true;
+    };
+    const bool fillGaps = total != 0 && st.bkMode == OPAQUE;
+    // Only pixels inside the visible area are collected, so a line far
+    // longer than the surface costs no memory; the pattern still runs on
+    // over the invisible part. Coordinates are widened so that lines
+    // between extreme points cannot overflow.
+    Rect visible = Effective();
+    visible.Offset(-st.org.x, -st.org.y);
+    const long long steps = std::max(std::llabs(static_cast<long long>(x1) - x0),
+                                     std::llabs(static_cast<long long>(y1) - y0));
+    const long long firstStep = st.styleStep;
+    auto isVisible = [&](long long x, long long y) {
+        return x >= visible.left && x < visible.right && y >= visible.top && y < visible.bottom;
+    };
+    std::vector<Point> on, off;
+    auto plot = [&](long long step, long long x, long long y) {
+        (onAt(static_cast<int>((firstStep + step) % std::max(total, 1))) ? on : off)
+            .push_back({static_cast<int>(x), static_cast<int>(y)});
+    };
+    if (x0 == x1 || y0 == y1) {
+        // Straight: walk only the visible stretch.
+        const bool across = y0 == y1;
+        const long long from = across ? x0 : y0;
+        const long long dir = (across ? x1 > x0 : y1 > y0) ? 1 : -1;
+        const long long fixed = across ? y0 : x0;
+        const long long lo = across ? visible.left : visible.top;
+        const long long hi = across ? visible.right : visible.bottom;
+        const bool onRow = across ? (fixed >= visible.top && fixed < visible.bottom)
+                                  : (fixed >= visible.left && fixed < visible.right);
+        if (onRow) {
+            // Steps whose coordinate from + dir * step lies in [lo, hi).
+            long long a = dir > 0 ? lo - from : from - (hi - 1);
+            long long b = dir > 0 ? hi - 1 - from : from - lo;
+            a = std::max(a, 0LL);
+            b = std::min(b, steps - 1);
+            for (long long k = a; k <= b; ++k) {
+                const long long c = from + dir * k;
+                across ? plot(k, c, fixed) : plot(k, fixed, c);
             }
         }
-        st.styleStep = static_cast<int>((firstStep + steps) % std::max(total, 1));
-        if (!on.empty()) {
-            RunsPath(on);
-            SetColor(cr, st.pen.color());
-            cairo_fill(cr);
-        }
-        if (fillGaps && !off.empty()) {
-            RunsPath(off);
-            SetColor(cr, st.bk);
-            cairo_fill(cr);
+    } else {
+        // Bresenham, stopping before the end point.
+        const long long dx = std::llabs(static_cast<long long>(x1) - x0);
+        const long long dy = -std::llabs(static_cast<long long>(y1) - y0);
+        const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+        long long err = dx + dy;
+        long long x = x0, y = y0;
+        const bool touches = std::max<long long>(std::min(x0, x1), visible.left) <
+                                 std::min<long long>(std::max(x0, x1) + 1, visible.right) &&
+                             std::max<long long>(std::min(y0, y1), visible.top) <
+                                 std::min<long long>(std::max(y0, y1) + 1, visible.bottom);
+        for (long long k = 0; touches && k < steps; ++k) {
+            if (isVisible(x, y))
+                plot(k, x, y);
+            const long long e2 = 2 * err;
+            if (e2 >= dy) {
+                err += dy;
+                x += sx;
+            }
+            if (e2 <= dx) {
+                err += dx;
+                y += sy;
+            }
         }
     }
-
-    // Adds pixels (in drawing order) to the path, neighbours in a row or a
-    // column joined into one rectangle.
-    void RunsPath(const std::vector<Point>& pts) {
-        size_t i = 0;
-        while (i < pts.size()) {
-            Rect r(pts[i].x, pts[i].y, pts[i].x + 1, pts[i].y + 1);
-            size_t j = i + 1;
-            for (; j < pts.size(); ++j) {
-                const Point& p = pts[j];
-                if (r.Height() == 1 && p.y == r.top && p.x == r.right) {
-                    ++r.right;
-                } else if (r.Height() == 1 && p.y == r.top && p.x == r.left - 1) {
-                    --r.left;
-                } else if (r.Width() == 1 && p.x == r.left && p.y == r.bottom) {
-                    ++r.bottom;
-                } else if (r.Width() == 1 && p.x == r.left && p.y == r.top - 1) {
-                    --r.top;
-                } else {
-                    break;
-                }
-            }
-            cairo_rectangle(cr, r.left, r.top, r.Width(), r.Height());
-            i = j;
-        }
-    }
-
-    // A wide pen: a round-ended stroke centred on the pixel line.
-    void WideLine(int x0, int y0, int x1, int y1) {
-        const int w = st.pen.width();
-        const double off = (w % 2) ? 0.5 : 0.0;
-        cairo_set_line_width(cr, w);
-        cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-        cairo_move_to(cr, x0 + off, y0 + off);
-        cairo_line_to(cr, x1 + off, y1 + off);
+    st.styleStep = static_cast<int>((firstStep + steps) % std::max(total, 1));
+    if (!on.empty()) {
+        RunsPath(on);
         SetColor(cr, st.pen.color());
-        cairo_stroke(cr);
-    }
-
-    void Line(int x0, int y0, int x1, int y1) {
-        if (st.pen.style() == PS_NULL)
-            return;
-        if (st.pen.width() > 1) {
-            WideLine(x0, y0, x1, y1);
-        } else {
-            ThinLine(x0, y0, x1, y1);
-        }
-    }
-
-    void FillLogical(const Rect& r, COLORREF c) {
-        if (r.IsEmpty())
-            return;
-        cairo_rectangle(cr, r.left, r.top, r.Width(), r.Height());
-        SetColor(cr, c);
         cairo_fill(cr);
     }
-
-    PangoLayout* MakeLayout(cairo_t* c, const LogFont& lf) {
-        PangoLayout* layout = pango_cairo_create_layout(c);
-        PangoContext* ctx = pango_layout_get_context(layout);
-        cairo_font_options_t* opts = cairo_font_options_create();
-        cairo_font_options_set_antialias(opts, CAIRO_ANTIALIAS_GRAY);
-        cairo_font_options_set_hint_metrics(opts, CAIRO_HINT_METRICS_OFF);
-        cairo_font_options_set_hint_style(opts, CAIRO_HINT_STYLE_SLIGHT);
-        pango_cairo_context_set_font_options(ctx, opts);
-        cairo_font_options_destroy(opts);
-        pango_cairo_context_set_resolution(ctx, 96.0);
-
-        PangoFontDescription* desc = pango_font_description_new();
-        std::string face = ValidUtf8(lf.faceName);
-        pango_font_description_set_family(desc, face.empty() ? "Sans" : face.c_str());
-        int weight = lf.weight <= 0 ? FW_NORMAL : std::clamp(lf.weight, 100, 1000);
-        pango_font_description_set_weight(desc, static_cast<PangoWeight>(weight));
-        pango_font_description_set_style(desc, lf.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
-        double px = EmPixels(ctx, desc, lf);
-        pango_font_description_set_absolute_size(desc, std::max(px, 0.0) * PANGO_SCALE);
-        pango_layout_set_font_description(layout, desc);
-        pango_font_description_free(desc);
-        pango_layout_context_changed(layout);
-        return layout;
+    if (fillGaps && !off.empty()) {
+        RunsPath(off);
+        SetColor(cr, st.bk);
+        cairo_fill(cr);
     }
+}
 
-    // Character (em) height in pixels for a LogFont height.
-    double EmPixels(PangoContext* ctx, PangoFontDescription* desc, const LogFont& lf) {
-        if (lf.height < 0)
-            return std::min(-static_cast<double>(lf.height), 16384.0);
-        if (lf.height == 0)
-            return 12.0 * dpiY / 72.0;
-        // Positive: the cell height; scale by the face's ascent + descent.
-        const double probe = 100.0;
-        pango_font_description_set_absolute_size(desc, probe * PANGO_SCALE);
-        PangoFontMetrics* m = pango_context_get_metrics(ctx, desc, nullptr);
-        double cell = (pango_font_metrics_get_ascent(m) + pango_font_metrics_get_descent(m)) /
-                      static_cast<double>(PANGO_SCALE);
-        pango_font_metrics_unref(m);
-        double h = std::min(static_cast<double>(lf.height), 16384.0);
-        return cell > 0 ? h * probe / cell : h;
-    }
-
-    // Font decorations and mnemonic underlines as attributes. `text` is the
-    // UTF-8 text after mnemonic processing; `mnemonicByte` the byte offset of
-    // the underlined character or -1.
-    void ApplyAttributes(PangoLayout* layout, const LogFont& lf, const std::string& text,
-                         int mnemonicByte) {
-        PangoAttrList* attrs = pango_attr_list_new();
-        if (lf.underline)
-            pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-        if (lf.strikeOut)
-            pango_attr_list_insert(attrs, pango_attr_strikethrough_new(1));
-        if (mnemonicByte >= 0 && mnemonicByte < static_cast<int>(text.size())) {
-            const char* start = text.c_str() + mnemonicByte;
-            const char* next = g_utf8_next_char(start);
-            PangoAttribute* u = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
-            u->start_index = mnemonicByte;
-            u->end_index = static_cast<guint>(next - text.c_str());
-            pango_attr_list_insert(attrs, u);
+void DC::Impl::RunsPath(const std::vector<Point>& pts) {
+    size_t i = 0;
+    while (i < pts.size()) {
+        Rect r(pts[i].x, pts[i].y, pts[i].x + 1, pts[i].y + 1);
+        size_t j = i + 1;
+        for (; j < pts.size(); ++j) {
+            const Point& p = pts[j];
+            if (r.Height() == 1 && p.y == r.top && p.x == r.right) {
+                ++r.right;
+            } else if (r.Height() == 1 && p.y == r.top && p.x == r.left - 1) {
+                --r.left;
+            } else if (r.Width() == 1 && p.x == r.left && p.y == r.bottom) {
+                ++r.bottom;
+            } else if (r.Width() == 1 && p.x == r.left && p.y == r.top - 1) {
+                --r.top;
+            } else {
+                break;
+            }
         }
-        pango_layout_set_attributes(layout, attrs);
-        pango_attr_list_unref(attrs);
+        cairo_rectangle(cr, r.left, r.top, r.Width(), r.Height());
+        i = j;
     }
-};
+}
+
+void DC::Impl::WideLine(int x0, int y0, int x1, int y1) {
+    const int w = st.pen.width();
+    const double off = (w % 2) ? 0.5 : 0.0;
+    cairo_set_line_width(cr, w);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_move_to(cr, x0 + off, y0 + off);
+    cairo_line_to(cr, x1 + off, y1 + off);
+    SetColor(cr, st.pen.color());
+    cairo_stroke(cr);
+}
+
+void DC::Impl::Line(int x0, int y0, int x1, int y1) {
+    if (st.pen.style() == PS_NULL)
+        return;
+    if (st.pen.width() > 1) {
+        WideLine(x0, y0, x1, y1);
+    } else {
+        ThinLine(x0, y0, x1, y1);
+    }
+}
+
+void DC::Impl::FillLogical(const Rect& r, COLORREF c) {
+    if (r.IsEmpty())
+        return;
+    cairo_rectangle(cr, r.left, r.top, r.Width(), r.Height());
+    SetColor(cr, c);
+    cairo_fill(cr);
+}
+
+// ---- the DC's calls ---------------------------------------------------------------
 
 DC::DC() : impl_(std::make_unique<Impl>()) {
     impl_->ResetState();
@@ -1145,257 +761,6 @@ COLORREF DC::GetPixel(int x, int y) const {
     return FromRaw(v, cairo_image_surface_get_format(impl_->surface) == CAIRO_FORMAT_ARGB32);
 }
 
-// ---- text -------------------------------------------------------------------
-
-namespace {
-
-// Removes `&` mnemonic markers: "&&" becomes "&", "&x" underlines x.
-std::string StripPrefix(const std::string& text, int* mnemonicByte) {
-    std::string out;
-    *mnemonicByte = -1;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '&' && i + 1 < text.size()) {
-            ++i;
-            if (text[i] != '&' && *mnemonicByte < 0)
-                *mnemonicByte = static_cast<int>(out.size());
-        } else if (text[i] == '&') {
-            continue;  // a lone trailing marker shows nothing
-        }
-        out += text[i];
-    }
-    return out;
-}
-
-double EscapementRadians(const LogFont& lf) {
-    return -lf.escapement / 10.0 * std::numbers::pi / 180.0;  // counter-clockwise on screen
-}
-
-struct Extents {
-    double w = 0, h = 0, baseline = 0;
-};
-
-Extents LayoutExtents(PangoLayout* layout) {
-    PangoRectangle logical;
-    pango_layout_get_extents(layout, nullptr, &logical);
-    Extents e;
-    e.w = std::ceil(logical.width / static_cast<double>(PANGO_SCALE));
-    e.h = std::ceil(logical.height / static_cast<double>(PANGO_SCALE));
-    e.baseline = pango_layout_get_baseline(layout) / static_cast<double>(PANGO_SCALE);
-    return e;
-}
-
-}  // namespace
-
-BOOL DC::TextOut(int x, int y, std::string_view text) {
-    Impl& d = *impl_;
-    if (d.st.align & TA_UPDATECP) {
-        x = d.st.pos.x;
-        y = d.st.pos.y;
-    }
-    std::string s = ValidUtf8(text);
-    if (!d.cr)
-        return TRUE;
-    PangoLayout* layout = d.MakeLayout(d.cr, d.st.font);
-    pango_layout_set_text(layout, s.c_str(), static_cast<int>(s.size()));
-    d.ApplyAttributes(layout, d.st.font, s, -1);
-    Extents e = LayoutExtents(layout);
-    double dx = 0, dy = 0;
-    UINT h = d.st.align & (TA_CENTER | TA_RIGHT);
-    if (h == TA_CENTER) {
-        dx = -std::floor(e.w / 2);
-    } else if (h == TA_RIGHT) {
-        dx = -e.w;
-    }
-    UINT v = d.st.align & TA_BASELINE;
-    if (v == TA_BASELINE) {
-        dy = -std::round(e.baseline);
-    } else if (v == TA_BOTTOM) {
-        dy = -e.h;
-    }
-    if (d.Begin()) {
-        cairo_translate(d.cr, x, y);
-        cairo_rotate(d.cr, EscapementRadians(d.st.font));
-        if (d.st.bkMode == OPAQUE) {
-            cairo_rectangle(d.cr, dx, dy, e.w, e.h);
-            SetColor(d.cr, d.st.bk);
-            cairo_fill(d.cr);
-        }
-        cairo_move_to(d.cr, dx, dy);
-        SetColor(d.cr, d.st.text);
-        pango_cairo_update_layout(d.cr, layout);
-        pango_cairo_show_layout(d.cr, layout);
-        d.End();
-    }
-    if (d.st.align & TA_UPDATECP)
-        d.st.pos.x = x + static_cast<int>(e.w);
-    g_object_unref(layout);
-    return TRUE;
-}
-
-int DC::DrawText(std::string_view text, Rect* rect, UINT format) {
-    if (!rect)
-        return 0;
-    Impl& d = *impl_;
-    std::string s = ValidUtf8(text);
-    // Line ends: one line for DT_SINGLELINE, otherwise CR LF, CR and LF all break.
-    {
-        std::string t;
-        t.reserve(s.size());
-        for (size_t i = 0; i < s.size(); ++i) {
-            char c = s[i];
-            if (c == '\r') {
-                if (i + 1 < s.size() && s[i + 1] == '\n')
-                    ++i;
-                c = '\n';
-            }
-            if (c == '\n' && (format & DT_SINGLELINE))
-                c = ' ';
-            t += c;
-        }
-        s = std::move(t);
-    }
-    int mnemonic = -1;
-    if (!(format & DT_NOPREFIX))
-        s = StripPrefix(s, &mnemonic);
-
-    const LogFont& lf = d.st.font;
-    const double angle = EscapementRadians(lf);
-    const bool turned = std::abs(std::sin(angle)) > std::abs(std::cos(angle));
-    Rect box = rect->Normalized();
-    const int boxW = turned ? box.Height() : box.Width();
-    const int boxH = turned ? box.Width() : box.Height();
-
-    cairo_t* c = d.cr ? d.cr : d.TextContext();
-    PangoLayout* layout = d.MakeLayout(c, lf);
-    pango_layout_set_text(layout, s.c_str(), static_cast<int>(s.size()));
-    d.ApplyAttributes(layout, lf, s, mnemonic);
-    const bool wrap = (format & DT_WORDBREAK) && !(format & DT_SINGLELINE);
-    PangoAlignment align = PANGO_ALIGN_LEFT;
-    if (format & DT_CENTER) {
-        align = PANGO_ALIGN_CENTER;
-    } else if (format & DT_RIGHT) {
-        align = PANGO_ALIGN_RIGHT;
-    }
-    pango_layout_set_alignment(layout, align);
-    if (wrap && boxW > 0) {
-        pango_layout_set_width(layout, boxW * PANGO_SCALE);
-        pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-    } else if ((format & DT_END_ELLIPSIS) && boxW > 0) {
-        pango_layout_set_width(layout, boxW * PANGO_SCALE);
-        pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
-    }
-    Extents e = LayoutExtents(layout);
-    const double blockW = pango_layout_get_width(layout) >= 0 ? boxW : e.w;
-
-    double bx = 0, by = 0;  // block position inside the (turned) box
-    if (pango_layout_get_width(layout) < 0) {
-        if (format & DT_CENTER) {
-            bx = std::floor((boxW - e.w) / 2);
-        } else if (format & DT_RIGHT) {
-            bx = boxW - e.w;
-        }
-    }
-    if (format & DT_VCENTER) {
-        by = std::floor((boxH - e.h) / 2);
-    } else if (format & DT_BOTTOM) {
-        by = boxH - e.h;
-    }
-    const int height = static_cast<int>(e.h);
-    int result = height;
-    if (format & (DT_VCENTER | DT_BOTTOM))
-        result = static_cast<int>(by + e.h);
-
-    if (format & DT_CALCRECT) {
-        int w = static_cast<int>(wrap ? std::max<double>(e.w, boxW) : e.w);
-        if (turned) {
-            rect->right = rect->left + height;
-            rect->bottom = rect->top + w;
-        } else {
-            rect->right = rect->left + w;
-            rect->bottom = rect->top + height;
-        }
-        g_object_unref(layout);
-        return height;
-    }
-
-    if (d.cr && d.Begin()) {
-        if (!(format & DT_NOCLIP)) {
-            cairo_rectangle(d.cr, box.left, box.top, box.Width(), box.Height());
-            cairo_clip(d.cr);
-        }
-        if (turned || angle != 0) {
-            cairo_translate(d.cr, box.left + box.Width() / 2.0, box.top + box.Height() / 2.0);
-            cairo_rotate(d.cr, angle);
-            cairo_translate(d.cr, -boxW / 2.0, -boxH / 2.0);
-        } else {
-            cairo_translate(d.cr, box.left, box.top);
-        }
-        cairo_translate(d.cr, bx, by);
-        if (d.st.bkMode == OPAQUE) {
-            // Fill behind each line, as wide as the line's own extent.
-            PangoLayoutIter* it = pango_layout_get_iter(layout);
-            do {
-                PangoRectangle line;
-                pango_layout_iter_get_line_extents(it, nullptr, &line);
-                double lx = std::floor(line.x / static_cast<double>(PANGO_SCALE));
-                double ly = std::floor(line.y / static_cast<double>(PANGO_SCALE));
-                double lw =
-                    std::ceil((line.x + line.width) / static_cast<double>(PANGO_SCALE)) - lx;
-                double lh =
-                    std::ceil((line.y + line.height) / static_cast<double>(PANGO_SCALE)) - ly;
-                cairo_rectangle(d.cr, lx, ly, lw, lh);
-            } while (pango_layout_iter_next_line(it));
-            pango_layout_iter_free(it);
-            SetColor(d.cr, d.st.bk);
-            cairo_fill(d.cr);
-        }
-        (void)blockW;
-        cairo_move_to(d.cr, 0, 0);
-        SetColor(d.cr, d.st.text);
-        pango_cairo_update_layout(d.cr, layout);
-        pango_cairo_show_layout(d.cr, layout);
-        d.End();
-    }
-    g_object_unref(layout);
-    return result;
-}
-
-Size DC::GetTextExtent(std::string_view text) const {
-    Impl& d = *impl_;
-    std::string s = ValidUtf8(text);
-    PangoLayout* layout = d.MakeLayout(d.TextContext(), d.st.font);
-    pango_layout_set_text(layout, s.c_str(), static_cast<int>(s.size()));
-    d.ApplyAttributes(layout, d.st.font, s, -1);
-    Extents e = LayoutExtents(layout);
-    g_object_unref(layout);
-    return {static_cast<int>(e.w), static_cast<int>(e.h)};
-}
-
-BOOL DC::GetTextMetrics(TextMetric* tm) const {
-    if (!tm)
-        return FALSE;
-    Impl& d = *impl_;
-    PangoLayout* layout = d.MakeLayout(d.TextContext(), d.st.font);
-    PangoContext* ctx = pango_layout_get_context(layout);
-    const PangoFontDescription* desc = pango_layout_get_font_description(layout);
-    PangoFontMetrics* m = pango_context_get_metrics(ctx, desc, nullptr);
-    auto px = [](int v) {
-        return static_cast<int>(std::ceil(v / static_cast<double>(PANGO_SCALE)));
-    };
-    tm->ascent = px(pango_font_metrics_get_ascent(m));
-    tm->descent = px(pango_font_metrics_get_descent(m));
-    tm->height = tm->ascent + tm->descent;
-    int em = static_cast<int>(
-        std::lround(pango_font_description_get_size(desc) / static_cast<double>(PANGO_SCALE)));
-    tm->internalLeading = std::max(0, tm->height - em);
-    tm->externalLeading = 0;
-    tm->aveCharWidth = px(pango_font_metrics_get_approximate_char_width(m));
-    tm->maxCharWidth = std::max(tm->aveCharWidth, em);
-    pango_font_metrics_unref(m);
-    g_object_unref(layout);
-    return TRUE;
-}
-
 // ---- clipping -----------------------------------------------------------------
 
 int DC::IntersectClipRect(int l, int t, int r, int b) {
@@ -1595,13 +960,6 @@ BOOL DC::DrawIcon(int x, int y, HICON icon) {
     if (!icon || !icon->image())
         return FALSE;
     return DrawBitmap(x, y, *icon->image());
-}
-
-BOOL DC::SavePng(const std::string& path) const {
-    if (!impl_->surface || impl_->SurfaceRect().IsEmpty())
-        return FALSE;
-    cairo_surface_flush(impl_->surface);
-    return cairo_surface_write_to_png(impl_->surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
 cairo_surface_t* DC::surface() const {

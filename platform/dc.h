@@ -242,7 +242,8 @@ class Bitmap {
     BOOL Create(int width, int height, bool withAlpha = false);
     BOOL CreateCompatibleBitmap(const DC* dc, int width, int height);
     // Loads a PNG image from memory or a file; FALSE (and an empty bitmap)
-    // for data that is not a readable PNG.
+    // for data that is not a readable PNG, and for a path that is not a
+    // regular file (a FIFO or a device is refused, never waited on).
     BOOL LoadPng(const void* data, std::size_t size);
     BOOL LoadPngFile(const std::string& path);
     // Writes the bitmap as PNG (for debugging and tests).

@@ -1,8 +1,7 @@
 // Popup menu model and tracking through the window host.
 #include "platform/menu.h"
 
-#include <cctype>
-
+#include "platform/ascii.h"
 #include "platform/window.h"
 #include "platform/window_host.h"
 
@@ -188,7 +187,7 @@ char Menu::MnemonicOf(std::string_view text) {
                 ++i;
                 continue;
             }
-            return static_cast<char>(std::tolower(static_cast<unsigned char>(text[i + 1])));
+            return ascii::ToLower(text[i + 1]);
         }
     }
     return 0;

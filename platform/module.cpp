@@ -1,6 +1,7 @@
 #include "platform/module.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <utility>
 
@@ -35,6 +36,15 @@ bool Module::Load(const std::string& path) {
     path_ = path;
     if (path.empty()) {
         error_ = "no module path given";
+        return false;
+    }
+    // The loader opens a path without waiting for anything but a FIFO or a
+    // device would hold it forever; a path (not a bare name the loader
+    // searches for) must name a regular file.
+    struct stat st;
+    if (path.find('/') != std::string::npos && ::stat(path.c_str(), &st) == 0 &&
+        !S_ISREG(st.st_mode)) {
+        error_ = path + ": not a regular file";
         return false;
     }
     ::dlerror();

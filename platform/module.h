@@ -19,7 +19,8 @@ class Module {
 
     // Loads the module with all its symbols bound now and kept local to it.
     // Unloads whatever this object held before. False on failure, with the
-    // loader's text in Error().
+    // loader's text in Error(); a path naming a FIFO, a device or a folder is
+    // refused before the loader opens it.
     bool Load(const std::string& path);
     // Unloads the module (when one is loaded). False when the loader reports
     // an error, with its text in Error().

@@ -10,16 +10,13 @@
 //
 // Every write takes an advisory lock beside the hive, re-reads the file,
 // applies the one change and replaces the file atomically, so processes that
-// share a hive never lose each other's values. See docs/registry.md.
+// share a hive never lose each other's values. See docs/registry.md; the
+// in-memory form of one hive, RegHive, is in platform/registry_hive.h.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
 
 #include "platform/types.h"
 
@@ -101,71 +98,6 @@ LONG RegDeleteKey(HKEY key, const char* subKey);
 
 // Closes a handle. Closing a root is allowed and does nothing.
 LONG RegCloseKey(HKEY key);
-
-// The contents of one hive: keys (by path below the hive's root) with their
-// values. Used by the registry to read and write hive files, and by tests.
-class RegHive {
-  public:
-    struct Value {
-        std::string name;  // spelling as first written; empty for the default value
-        DWORD type = REG_NONE;
-        // The value's bytes. A REG_SZ value holds its text without the
-        // terminating zero.
-        std::vector<BYTE> data;
-        bool operator==(const Value&) const = default;
-    };
-    struct Key {
-        std::string path;  // spelling as first written; empty for the hive's root
-        std::vector<Value> values;
-        // Positions in `values` by lower-case name.
-        std::unordered_map<std::string, std::size_t> index;
-        bool operator==(const Key& other) const {
-            return path == other.path && values == other.values;
-        }
-    };
-
-    enum class ParseStatus { kHive, kNotAHive };
-
-    RegHive();
-
-    // Reads the text of a hive file whose keys lie under `rootName` (for
-    // example "HKEY_CURRENT_USER"). Every line that cannot be understood is
-    // skipped and reported to the debug output with `fileName` and its line
-    // number; `badLines` (may be null) receives their count. Text that does
-    // not begin with the file header gives kNotAHive and an empty hive;
-    // empty text is an empty hive.
-    static ParseStatus Parse(std::string_view text, const std::string& fileName,
-                             const std::string& rootName, RegHive* hive,
-                             std::size_t* badLines = nullptr);
-
-    // The hive as file text.
-    std::string Write(const std::string& rootName) const;
-
-    const Key* FindKey(std::string_view path) const;
-    // Creates the key and its parents; false when it already existed.
-    bool CreateKey(std::string_view path);
-    // False when the key has sub-keys and was therefore kept, or is missing.
-    bool DeleteKey(std::string_view path);
-    bool HasSubKeys(std::string_view path) const;
-    const Value* FindValue(std::string_view path, std::string_view name) const;
-    // Sets a value, creating the key when needed.
-    void SetValue(std::string_view path, std::string_view name, DWORD type, std::vector<BYTE> data);
-    // False when there was no such value.
-    bool DeleteValue(std::string_view path, std::string_view name);
-
-    std::size_t KeyCount() const { return keys_.size(); }
-    bool operator==(const RegHive& other) const { return keys_ == other.keys_; }
-
-  private:
-    Key* FindKeyMutable(std::string_view path);
-    static void SetValueIn(Key& key, std::string_view name, DWORD type, std::vector<BYTE> data);
-    // Keys by their path in lower case; '\' sorts before every other
-    // character so that a key is followed by its sub-keys.
-    struct PathLess {
-        bool operator()(const std::string& a, const std::string& b) const;
-    };
-    std::map<std::string, Key, PathLess> keys_;
-};
 
 // Where the hives live and whether they may be written.
 class Registry {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/cursor.h"
+#include "platform/tests/fifo_guard.h"
 
 using namespace platform;
 
@@ -610,5 +611,10 @@ TEST(DC, BitmapsRoundTripThroughPng) {
                                        0,    0,   0x75, 0x30, 8,    6,    0,    0,    0};
     EXPECT_FALSE(bad.LoadPng(bomb.data(), bomb.size()));
     EXPECT_FALSE(bad.LoadPngFile(dir + "/missing.png"));
+    // A path naming a FIFO or a folder is refused at once, never waited on.
+    const std::string fifo = dir + "/fifo.png";
+    ASSERT_TRUE(platform::MakeFifo(fifo));
+    EXPECT_FALSE(platform::ReadWithoutHanging(fifo, [&] { return bad.LoadPngFile(fifo); }));
+    EXPECT_FALSE(bad.LoadPngFile(dir));
     std::filesystem::remove_all(dir);
 }

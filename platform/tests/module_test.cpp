@@ -1,8 +1,12 @@
 #include "platform/module.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <string>
 #include <utility>
+
+#include "platform/tests/fifo_guard.h"
 
 namespace {
 
@@ -37,6 +41,19 @@ TEST(Module, FailuresCarryTheLoaderText) {
         EXPECT_FALSE(module.Error().empty());
         EXPECT_EQ(module.Symbol("cv_sample_answer"), nullptr);
     }
+}
+
+TEST(Module, APathThatIsAFifoIsRefusedWithoutWaiting) {
+    char folder[] = "/tmp/cv-module-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string fifo = std::string(folder) + "/libfifo.so";
+    ASSERT_TRUE(platform::MakeFifo(fifo));
+    platform::Module module;
+    EXPECT_FALSE(platform::ReadWithoutHanging(fifo, [&] { return module.Load(fifo); }));
+    EXPECT_FALSE(module.IsLoaded());
+    EXPECT_NE(module.Error().find("not a regular file"), std::string::npos) << module.Error();
+    ::unlink(fifo.c_str());
+    ::rmdir(folder);
 }
 
 TEST(Module, MovingHandsOverTheModule) {

@@ -1,12 +1,16 @@
-#include "platform/registry.h"
+#include "platform/registry_hive.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -15,6 +19,7 @@
 #include "platform/files.h"
 #include "platform/module.h"
 #include "platform/testing/temp_hives.h"
+#include "platform/tests/fifo_guard.h"
 
 namespace {
 
@@ -390,6 +395,94 @@ TEST(Registry, FileThatIsNotAHiveIsMovedAsideAndReadAsEmpty) {
     EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
     EXPECT_TRUE(FileExists(hives.UserPath()));
     EXPECT_FALSE(FileExists(hives.UserPath() + ".corrupt"));
+}
+
+TEST(Registry, HiveOrLockThatIsAFifoIsRefusedWithoutWaiting) {
+    struct Case {
+        const char* fifo;
+        LONG read;  // opening an existing key for reading
+    } cases[] = {
+        {"user.reg", ERROR_FILE_NOT_FOUND},  // the hive reads as empty
+        {"user.reg.lock", ERROR_SUCCESS},    // reading takes no lock
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fifo);
+        TempHives hives;
+        const std::string hive = std::string(kHeader) + "[HKEY_CURRENT_USER\\Software\\A]\n";
+        if (std::string(c.fifo) != "user.reg")
+            hives.WriteUser(hive);
+        const std::string fifo = hives.Dir() + "/" + c.fifo;
+        ASSERT_TRUE(MakeFifo(fifo));
+        ScopedDebugCapture debug;
+
+        LONG read = ReadWithoutHanging(fifo, [] {
+            HKEY key = nullptr;
+            LONG r = RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\A", 0, KEY_READ, &key);
+            RegCloseKey(key);
+            return r;
+        });
+        EXPECT_EQ(read, c.read);
+        // Writing is refused, and the FIFO is neither replaced nor moved aside.
+        LONG write = ReadWithoutHanging(fifo, [] {
+            HKEY key = nullptr;
+            LONG r = RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\B", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                    nullptr, &key, nullptr);
+            RegCloseKey(key);
+            return r;
+        });
+        EXPECT_EQ(write, ERROR_ACCESS_DENIED);
+        struct stat st;
+        ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISFIFO(st.st_mode));
+        EXPECT_FALSE(FileExists(hives.UserPath() + ".corrupt"));
+        EXPECT_TRUE(debug.Contains(fifo + ": not a regular file")) << debug.text();
+        if (std::string(c.fifo) != "user.reg") {
+            EXPECT_EQ(hives.ReadUser(), hive);
+        }
+    }
+}
+
+TEST(Registry, TemporariesOfKilledWritersAreRecognisedAndRemovedOnceStale) {
+    TempHives hives;
+    RegCloseKey(CreateKey(HKEY_CURRENT_USER, "Software\\Kill"));
+    // Writers killed at random moments, most of them in the middle of a write.
+    const std::string big(200000, 'x');
+    std::mt19937 random(7);
+    for (int round = 0; round < 12; ++round) {
+        pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            HKEY key = nullptr;
+            if (RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Kill", 0, KEY_ALL_ACCESS, &key) !=
+                ERROR_SUCCESS) {
+                ::_exit(2);
+            }
+            for (int i = 0;; ++i)
+                SetString(key, "V", big + std::to_string(i));
+        }
+        ::usleep(static_cast<useconds_t>(20000 + random() % 30000));
+        ::kill(pid, SIGKILL);
+        ASSERT_EQ(::waitpid(pid, nullptr, 0), pid);
+    }
+    auto leftovers = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(hives.Dir())) {
+            const std::string name = entry.path().filename().string();
+            if (name != "user.reg" && name != "user.reg.lock")
+                names.push_back(name);
+        }
+        return names;
+    };
+    for (const std::string& name : leftovers())
+        EXPECT_TRUE(IsAtomicSaveTemporary(name)) << name;
+
+    // A minute later the next reading of the hive clears them away.
+    const timespec old[2] = {{std::time(nullptr) - 120, 0}, {std::time(nullptr) - 120, 0}};
+    for (const std::string& name : leftovers())
+        ::utimensat(AT_FDCWD, (hives.Dir() + "/" + name).c_str(), old, 0);
+    hives.WriteUser(std::string(kHeader) + "[HKEY_CURRENT_USER\\Software\\Kill]\n\"V\"=\"1\"\n");
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, "Software\\Kill", "V"), "1");
+    EXPECT_EQ(leftovers(), std::vector<std::string>{});
 }
 
 TEST(Registry, ReadOnlyMachineHiveRefusesKeyCreation) {

@@ -1,7 +1,6 @@
 #include "tools/common/area_xml.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "engine/xml_tree.h"
+#include "platform/ascii.h"
 
 namespace areaxml {
 
@@ -29,9 +29,7 @@ constexpr LengthSlot kSlots[] = {
 }  // namespace
 
 int ParseTruth(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string upper = platform::ascii::Upper(text);
     for (const char* t : {"Y", "T", "YES", "TRUE", "1"}) {
         if (upper == t)
             return 1;
