@@ -8,8 +8,10 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "framework/plugin_managers.h"
+#include "framework/plugin_module.h"
 #include "platform/clipboard.h"
 #include "platform/module.h"
 #include "platform/registry.h"
@@ -174,6 +176,39 @@ TEST_F(PluginLoading, MissingFolderLoadsNothing) {
     CPageStyleManager manager;
     EXPECT_FALSE(manager.LoadPageStyles());
     EXPECT_EQ(manager.GetPageStyleCount(), 0);
+}
+
+// The folder and module helpers on their own, as a plug-in kind other than
+// the two managers' uses them: its own value, pattern and entry points.
+TEST_F(PluginLoading, FolderAndModuleHelpersServeAnyKind) {
+    const std::string folder = MakeFolder("decoders");
+    Put(CV_TEST_PAGE_MODULE, folder, "b.ZPL");
+    Put(CV_TEST_PAGE_MODULE, folder, "a.zpl");
+    Put(CV_TEST_PAGE_CREATE_ONLY_MODULE, folder, "C.Zpl");
+    Put(CV_TEST_PAGE_MODULE, folder, "d.zpl.bak");
+
+    const fs::path stage = fs::canonical(CV_STAGE_DIR);
+    const std::string installed = plugin_module::PluginFolder("", "DecoderDir", "plugins");
+    ASSERT_EQ(installed.back(), '/');
+    EXPECT_EQ(fs::weakly_canonical(installed.substr(0, installed.size() - 1)),
+              stage / "lib/corvantis/plugins");
+    SetFolderValue(platform::HKEY_CURRENT_USER, "DecoderDir", folder);
+    ASSERT_EQ(plugin_module::PluginFolder("", "DecoderDir", "plugins"), folder + "/");
+
+    EXPECT_EQ(plugin_module::ModuleFiles(folder, "*.zpl"),
+              (std::vector<std::string>{folder + "/a.zpl", folder + "/b.ZPL", folder + "/C.Zpl"}));
+    // Only modules with every entry point stay loaded, with the addresses in
+    // the order asked for.
+    std::vector<plugin_module::LoadedModule> loaded =
+        plugin_module::LoadModules(folder + "/", "*.ZPL", {"DeleteKanvo", "NewKanvo"});
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(FileNameOf(loaded[0].entryPoints[1]), "a.zpl");
+    EXPECT_EQ(FileNameOf(loaded[1].entryPoints[0]), "b.ZPL");
+    EXPECT_NE(loaded[1].entryPoints[0], loaded[1].entryPoints[1]);
+    EXPECT_FALSE(StillLoaded(folder + "/C.Zpl"));
+    EXPECT_TRUE(plugin_module::LoadModules(folder, "*.zpl", {"NewKanvo", "NoSuchEntry"}).empty());
+    loaded.clear();
+    EXPECT_FALSE(StillLoaded(folder + "/a.zpl"));
 }
 
 TEST(PageStyleManagerClipboard, AnswersWhetherATemplateIsOffered) {
