@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/designer_keys.h"
 #include "framework/plugin_managers.h"
 #include "framework/plugin_module.h"
 #include "platform/clipboard.h"
@@ -22,7 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using platform::HKEY;
 
-constexpr const char* kKey = "Software\\ZYN Systems\\Corvantis\\Template Designer";
+using designer_keys::kKey;
 
 void SetFolderValue(HKEY root, const char* valueName, const std::string& folder) {
     HKEY key = nullptr;
@@ -66,7 +67,7 @@ TEST_F(PluginLoading, SortsFileNamesWithoutRegardToCase) {
     Put(CV_TEST_PAGE_MODULE, folder, "A.pge");
     Put(CV_TEST_PAGE_MODULE, folder, "c.PGE");
     Put(CV_TEST_PAGE_MODULE, folder, "d.pge.old");  // not a page style
-    SetFolderValue(platform::HKEY_LOCAL_MACHINE, "PageDir", folder);
+    SetFolderValue(platform::HKEY_LOCAL_MACHINE, designer_keys::kPageDir, folder);
 
     CPageStyleManager manager;
     ASSERT_TRUE(manager.LoadPageStyles());
@@ -92,7 +93,7 @@ TEST_F(PluginLoading, SkipsFilesThatAreNotCompletePageStyles) {
     Put(CV_TEST_TOOL_MODULE, folder, "ToolNamedPage.pge");
     std::ofstream(folder + "/Text.pge") << "not a shared library";
     std::ofstream(folder + "/Empty.pge");
-    SetFolderValue(platform::HKEY_LOCAL_MACHINE, "PageDir", folder);
+    SetFolderValue(platform::HKEY_LOCAL_MACHINE, designer_keys::kPageDir, folder);
 
     CPageStyleManager manager;
     EXPECT_FALSE(manager.LoadPageStyles());
@@ -122,14 +123,14 @@ TEST_F(PluginLoading, MachineFolderComesBeforeTheUsersFolder) {
     Put(CV_TEST_PAGE_MODULE, machine, "M.pge");
     Put(CV_TEST_PAGE_MODULE, user, "U1.pge");
     Put(CV_TEST_PAGE_MODULE, user, "U2.pge");
-    SetFolderValue(platform::HKEY_CURRENT_USER, "PageDir", user);
+    SetFolderValue(platform::HKEY_CURRENT_USER, designer_keys::kPageDir, user);
 
     CPageStyleManager manager;
     ASSERT_TRUE(manager.LoadPageStyles());
     EXPECT_EQ(manager.pluginFolder, user + "/");
     EXPECT_EQ(manager.GetPageStyleCount(), 2);
 
-    SetFolderValue(platform::HKEY_LOCAL_MACHINE, "PageDir", machine + "/");
+    SetFolderValue(platform::HKEY_LOCAL_MACHINE, designer_keys::kPageDir, machine + "/");
     ASSERT_TRUE(manager.LoadPageStyles());
     EXPECT_EQ(manager.pluginFolder, machine + "/");  // no second separator
     EXPECT_EQ(manager.GetPageStyleCount(), 1);
@@ -141,7 +142,7 @@ TEST_F(PluginLoading, AreaToolsNeedBothToolEntryPoints) {
     Put(CV_TEST_TOOL_MODULE, folder, "X.tol");
     Put(CV_TEST_PAGE_MODULE, folder, "PageNamedTool.tol");
     Put(CV_TEST_TOOL_MODULE, folder, "Tool.pge");
-    SetFolderValue(platform::HKEY_LOCAL_MACHINE, "ToolDir", folder);
+    SetFolderValue(platform::HKEY_LOCAL_MACHINE, designer_keys::kToolDir, folder);
 
     CToolManager tools;
     ASSERT_TRUE(tools.LoadTools());
@@ -172,7 +173,8 @@ TEST_F(PluginLoading, WithoutASettingUsesTheInstalledFolders) {
 }
 
 TEST_F(PluginLoading, MissingFolderLoadsNothing) {
-    SetFolderValue(platform::HKEY_LOCAL_MACHINE, "PageDir", hives.Dir() + "/no such folder");
+    SetFolderValue(platform::HKEY_LOCAL_MACHINE, designer_keys::kPageDir,
+                   hives.Dir() + "/no such folder");
     CPageStyleManager manager;
     EXPECT_FALSE(manager.LoadPageStyles());
     EXPECT_EQ(manager.GetPageStyleCount(), 0);

@@ -9,6 +9,7 @@
 
 #include "engine/template_factory.h"
 #include "engine/xml_tree.h"
+#include "framework/designer_keys.h"
 #include "framework/plugin_managers.h"
 #include "framework/template_page.h"
 #include "framework/template_tool.h"
@@ -21,13 +22,12 @@ using platform::Rect;
 
 namespace {
 
-constexpr const char* kDesignerKey = "Software\\ZYN Systems\\Corvantis\\Template Designer";
-
 void SetMachineValue(const char* valueName, const std::string& text) {
     platform::HKEY key = nullptr;
-    ASSERT_EQ(platform::RegCreateKeyEx(platform::HKEY_LOCAL_MACHINE, kDesignerKey, 0, nullptr, 0,
-                                       platform::KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              platform::ERROR_SUCCESS);
+    ASSERT_EQ(
+        platform::RegCreateKeyEx(platform::HKEY_LOCAL_MACHINE, designer_keys::kKey, 0, nullptr, 0,
+                                 platform::KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        platform::ERROR_SUCCESS);
     ASSERT_EQ(platform::RegSetValueEx(key, valueName, 0, platform::REG_SZ, text.c_str(),
                                       static_cast<DWORD>(text.size() + 1)),
               platform::ERROR_SUCCESS);
@@ -73,8 +73,8 @@ class AreaModules : public ::testing::Test {
 
     void SetUp() override {
         platform::SetDefaultHost(&host);
-        SetMachineValue("PageDir", CV_PAGESTYLE_DIR);
-        SetMachineValue("ToolDir", CV_TOOL_DIR);
+        SetMachineValue(designer_keys::kPageDir, CV_PAGESTYLE_DIR);
+        SetMachineValue(designer_keys::kToolDir, CV_TOOL_DIR);
         ASSERT_TRUE(view.Create("view", platform::WS_CHILD | platform::WS_VISIBLE,
                                 Rect(0, 0, 1000, 900), host.root()));
         ASSERT_TRUE(manager.LoadPageStyles());
