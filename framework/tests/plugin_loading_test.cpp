@@ -184,10 +184,9 @@ TEST_F(PluginLoading, MissingFolderLoadsNothing) {
 // the two managers' uses them: its own value, pattern and entry points.
 TEST_F(PluginLoading, FolderAndModuleHelpersServeAnyKind) {
     const std::string folder = MakeFolder("decoders");
-    Put(CV_TEST_PAGE_MODULE, folder, "b.ZPL");
-    Put(CV_TEST_PAGE_MODULE, folder, "a.zpl");
+    for (const char* name : {"b.ZPL", "a.zpl", "d.zpl.bak"})
+        Put(CV_TEST_PAGE_MODULE, folder, name);
     Put(CV_TEST_PAGE_CREATE_ONLY_MODULE, folder, "C.Zpl");
-    Put(CV_TEST_PAGE_MODULE, folder, "d.zpl.bak");
 
     const fs::path stage = fs::canonical(CV_STAGE_DIR);
     const std::string installed = plugin_module::PluginFolder("", "DecoderDir", "plugins");
