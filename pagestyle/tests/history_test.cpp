@@ -412,7 +412,7 @@ TEST_F(History, PositionsBeyondThePixelRangePasteAtThePaperEdgeTheyPointTo) {
     } cases[] = {
         {"1e300IN", "1e300IN", right, bottom},  // far past the int range
         {"-1e300IN", "-1e300IN", 0, 0},
-        {"1e12IN", "-1e12IN", right, 0},  // past the int range in pixels only
+        {"1e12IN", "-1e12IN", right, 0},  // past the int range, exact as a double
         {"-1e300MM", "1e9MM", 0, bottom},
         {"2IN", "1e304IN", 2 * inch, bottom},  // one side on the paper
     };
