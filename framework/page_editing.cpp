@@ -8,6 +8,7 @@
 #include "framework/template_page.h"
 #include "framework/template_tool.h"
 #include "framework/tool_geometry.h"
+#include "platform/saturate.h"
 
 using platform::DC;
 using platform::Point;
@@ -462,7 +463,7 @@ std::vector<int> GridPositions(int lo, int hi, double step, int visLo, int visHi
     }
     long first = 0;
     if (visLo > lo)
-        first = static_cast<long>(std::floor((visLo - lo) / step)) - 1;
+        first = platform::SaturateCast<long>(std::floor((visLo - lo) / step)) - 1;
     if (first < 0)
         first = 0;
     // A small tolerance keeps the far edge when it falls on a step.
@@ -471,7 +472,7 @@ std::vector<int> GridPositions(int lo, int hi, double step, int visLo, int visHi
         if (v > hi + 1e-7 || v >= visHi)
             break;
         if (v >= visLo)
-            positions.push_back(static_cast<int>(v));
+            positions.push_back(platform::SaturateCast<int>(v));
     }
     return positions;
 }

@@ -6,15 +6,15 @@
 // destroy each object through that module's destroy entry point. Pages and
 // areas in every module reach the shared editing settings (grid, margins,
 // order numbers, clipboard format) through the manager pointer stored in
-// them, so every module is built from this one declaration.
+// them, so every module is built from this one declaration. Loading,
+// creation and the record of objects are the ModuleSet of plugin_module.h.
 #pragma once
 
-#include <memory>
 #include <string>
-#include <unordered_map>
-#include <vector>
 
+#include "framework/designer_keys.h"
 #include "framework/page_callbacks.h"
+#include "framework/plugin_module.h"
 #include "framework/units.h"
 #include "platform/clipboard.h"
 #include "platform/types.h"
@@ -33,78 +33,66 @@ typedef CTemplateTool* (*NewToolFn)();
 typedef void (*DeleteToolFn)(CTemplateTool*);
 }
 
-// One loaded module: what keeps it loaded and its two entry points.
-// `library` is empty for a provider registered inside the running process.
-template <class Object>
-struct PluginModule {
-    std::shared_ptr<void> library;
-    Object* (*create)() = nullptr;       // a new object, or NULL
-    void (*destroy)(Object*) = nullptr;  // deletes the object; ignores NULL
-};
+// What the managers load: page styles (*.pge with NewKanvo/DeleteKanvo,
+// installed in lib/corvantis/pagestyles) and area tools (*.tol with
+// NewTool/DeleteTool, in lib/corvantis/tools).
+inline constexpr PluginKind kPageStyleKind{"*.pge", "pagestyles", "NewKanvo", "DeleteKanvo"};
+inline constexpr PluginKind kAreaToolKind{"*.tol", "tools", "NewTool", "DeleteTool"};
 
-class CToolManager {
+// The area tools: a ModuleSet of area-tool modules and in-process providers,
+// and the area settings every area reads.
+class CToolManager : private ModuleSet<CTemplateTool> {
   public:
-    CToolManager();
-    ~CToolManager();
-    CToolManager(const CToolManager&) = delete;
-    CToolManager& operator=(const CToolManager&) = delete;
-
-    // Loads every area-tool module of the "ToolDir" folder; TRUE when at
-    // least one was loaded.
-    BOOL LoadTools();
+    // Loads every area-tool module of the "ToolDir" folder (replacing those
+    // loaded before); TRUE when at least one was loaded.
+    BOOL LoadTools() { return LoadModulesOf(kAreaToolKind, registryKey, valueName) > 0; }
+    // Frees every loaded area-tool module.
+    void UnloadTools() { UnloadModules(); }
+    // Adds an area tool provided inside this process (no module file);
+    // returns its tool index, or -1 when an entry point is missing.
+    int AddToolProvider(NewToolFn create, DeleteToolFn destroy) {
+        return AddProvider(create, destroy);
+    }
     // Number of area tools (loaded modules and in-process providers).
-    int GetToolTypeCount() const;
+    int GetToolTypeCount() const { return ModuleCount(); }
+
     // A new area of tool `tool` whose toolManager is this manager, or NULL.
     CTemplateTool* CreateTool(int tool);
     // Destroys an area through the module that made it; areas this manager
     // did not make are left alone.
-    void DestroyTool(CTemplateTool* tool);
+    void DestroyTool(CTemplateTool* tool) { DestroyObject(tool); }
+    // Whether `tool` is a live area made by this manager.
+    bool OwnsTool(const CTemplateTool* tool) const { return OwnsObject(tool); }
+    // Number of live areas made by this manager.
+    int GetToolObjectCount() const { return ObjectCount(); }
     // The first area, in tool-index order, whose ReadXML accepts the node.
     CTemplateTool* CreateToolFromXML(CXMLTreeNode* node);
     // The name of tool `tool` (its GetToolName); `out` is unchanged when no
     // area of that tool can be made.
     void GetToolTypeName(int tool, std::string& out);
-    // Frees every loaded area-tool module.
-    void UnloadTools();
-
-    // Adds an area tool provided inside this process (no module file);
-    // returns its tool index, or -1 when an entry point is missing.
-    int AddToolProvider(NewToolFn create, DeleteToolFn destroy);
-    // Number of live areas made by this manager.
-    int GetToolObjectCount() const { return static_cast<int>(objects.size()); }
-    // Whether `tool` is a live area made by this manager.
-    bool OwnsTool(const CTemplateTool* tool) const;
 
     // Non-zero: every area draws its order number.
     DWORD ShowZOrder = 0;
+    // The key and value naming the modules' folder (the Designer's key when
+    // the key is empty).
     std::string registryKey;
-    std::string valueName = "ToolDir";
+    std::string valueName = designer_keys::kToolDir;
     // Set by the -A command-line option; read by area tools.
     DWORD fullInformation = 0;
-    // The plug-in folder with the separator appended.
-    std::string pluginFolder;
-    // Live area object -> index of the module that made it.
-    std::unordered_map<const void*, int> objects;
-    std::vector<PluginModule<CTemplateTool>> modules;
+    // The folder of the last load, the record of live areas and the modules.
+    using ModuleSet::modules;
+    using ModuleSet::objects;
+    using ModuleSet::pluginFolder;
 };
 
-class CPageStyleManager {
+// The page styles: a ModuleSet of page-style modules and in-process
+// providers, the area tools, and the editing settings every page reads.
+class CPageStyleManager : private ModuleSet<CTemplatePage> {
   public:
-    CPageStyleManager();
-    ~CPageStyleManager();
-    CPageStyleManager(const CPageStyleManager&) = delete;
-    CPageStyleManager& operator=(const CPageStyleManager&) = delete;
-
-    // Loads every page-style module of the "PageDir" folder; TRUE when at
-    // least one was loaded.
-    BOOL LoadPageStyles();
-    int GetPageStyleCount() const;
-    // A new page of style `style` (no window yet) whose host is this
-    // manager, or NULL.
-    CTemplatePage* CreatePageObject(int style);
-    // Destroys a page through the module that made it; pages this manager
-    // did not make are left alone.
-    void DestroyPageObject(CTemplatePage* page);
+    // Loads every page-style module of the "PageDir" folder (replacing
+    // those loaded before); TRUE when at least one was loaded.
+    BOOL LoadPageStyles() { return LoadModulesOf(kPageStyleKind, registryKey, valueName) > 0; }
+    int GetPageStyleCount() const { return ModuleCount(); }
     // The first page style, in load order, whose CreateFromXML accepts the
     // template; the refusing pages are destroyed. NULL when none accepts it.
     CTemplatePage* CreatePageForTemplate(CXMLTreeNode* root, PendingToolFn pendingToolFn,
@@ -113,20 +101,29 @@ class CPageStyleManager {
     // The paper name of style `style`; `out` is unchanged when no page of
     // that style can be made. Leaves no page object behind.
     void GetPaperNameOf(int style, std::string& out);
-    int GetPageObjectCount() const;
-    // The n-th live page (in no particular order), NULL past the end.
-    CTemplatePage* GetPageObjectAt(int n) const;
     // Whether the clipboard offers data in clipboardFormat.
     BOOL IsTemplateOnClipboard();
-    // Frees every loaded page-style module.
-    void UnloadPageStyles();
+
+    // A new page of style `style` (no window yet) whose host is this
+    // manager, or NULL.
+    CTemplatePage* CreatePageObject(int style);
+    // Destroys a page through the module that made it; pages this manager
+    // did not make are left alone.
+    void DestroyPageObject(CTemplatePage* page) { DestroyObject(page); }
+    // The live pages made by this manager: their number, the n-th of them
+    // (in no particular order; NULL past the end), whether `page` is one.
+    int GetPageObjectCount() const { return ObjectCount(); }
+    CTemplatePage* GetPageObjectAt(int n) const;
+    bool OwnsPage(const CTemplatePage* page) const { return OwnsObject(page); }
 
     // Adds a page style provided inside this process (no module file);
     // returns its style index, or -1 when an entry point is missing.
-    int AddPageStyleProvider(NewKanvoFn create, DeleteKanvoFn destroy);
+    int AddPageStyleProvider(NewKanvoFn create, DeleteKanvoFn destroy) {
+        return AddProvider(create, destroy);
+    }
+    // Frees every loaded page-style module.
+    void UnloadPageStyles() { UnloadModules(); }
 
-    // Whether `page` is a live page made by this manager.
-    bool OwnsPage(const CTemplatePage* page) const;
     CToolManager& GetToolManager() { return toolManager; }
 
     CToolManager toolManager;
@@ -139,10 +136,12 @@ class CPageStyleManager {
     DWORD GridVisible = 0;  // draw the grid
     DWORD UseMargin = 0;    // keep areas inside the margins and pull edges onto them
     DWORD ShowMargin = 0;   // draw the margins
+    // The key and value naming the modules' folder (the Designer's key when
+    // the key is empty).
     std::string registryKey;
-    std::string valueName = "PageDir";
-    std::string pluginFolder;
-    // Live page object -> index of the module that made it.
-    std::unordered_map<const void*, int> objects;
-    std::vector<PluginModule<CTemplatePage>> modules;
+    std::string valueName = designer_keys::kPageDir;
+    // The folder of the last load, the record of live pages and the modules.
+    using ModuleSet::modules;
+    using ModuleSet::objects;
+    using ModuleSet::pluginFolder;
 };

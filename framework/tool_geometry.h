@@ -4,7 +4,8 @@
 #pragma once
 
 #include <cmath>
-#include <limits>
+
+#include "platform/saturate.h"
 
 namespace toolgeom {
 
@@ -22,17 +23,10 @@ inline double Near(double v) {
 // length from a template then never overflows where a window adds its
 // position and size, and never turns an area's frame or link line into a
 // line of millions of pixels that the page would have to draw.
-inline constexpr double kPixelLimit = 1048576.0;
+inline constexpr int kPixelLimit = 1 << 20;
 
 inline int TruncToInt(double v) {
-    constexpr double kLimit = kPixelLimit;
-    if (std::isnan(v))
-        return 0;
-    if (v > kLimit)
-        return static_cast<int>(kLimit);
-    if (v < -kLimit)
-        return -static_cast<int>(kLimit);
-    return static_cast<int>(v);
+    return platform::SaturateCast<int>(v, -kPixelLimit, kPixelLimit);
 }
 
 // floor(v + 0.5) as an int (a length in units times pixels per unit).

@@ -15,6 +15,7 @@
 #include "framework/number_text.h"
 #include "framework/plugin_managers.h"
 #include "framework/template_tool.h"
+#include "framework/tool_geometry.h"
 #include "pagestyle/style_page.h"
 #include "pagestyle/style_strings.h"
 #include "platform/clipboard.h"
@@ -212,10 +213,10 @@ void CStylePage::Paste() {
                 tool->rect.x += offset;
                 tool->rect.y += offset;
             }
-            const double px = tool->rect.x * GetPixelsPerUnitX();
-            const double py = tool->rect.y * GetPixelsPerUnitY();
-            const platform::Point click(std::isfinite(px) ? static_cast<int>(std::trunc(px)) : 0,
-                                        std::isfinite(py) ? static_cast<int>(std::trunc(py)) : 0);
+            // Held to the pixel range: the position comes from clipboard
+            // text and may be any number.
+            const platform::Point click(toolgeom::TruncToInt(tool->rect.x * GetPixelsPerUnitX()),
+                                        toolgeom::TruncToInt(tool->rect.y * GetPixelsPerUnitY()));
             ToolRect placed;
             PlaceNewTool(tool, &placed, &click);
             if (!tool->AttachToPage(&placed, this)) {

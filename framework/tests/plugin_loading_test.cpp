@@ -8,8 +8,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "framework/designer_keys.h"
 #include "framework/plugin_managers.h"
+#include "framework/plugin_module.h"
 #include "platform/clipboard.h"
 #include "platform/module.h"
 #include "platform/registry.h"
@@ -20,7 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using platform::HKEY;
 
-constexpr const char* kKey = "Software\\ZYN Systems\\Corvantis\\Template Designer";
+using designer_keys::kKey;
 
 void SetFolderValue(HKEY root, const char* valueName, const std::string& folder) {
     HKEY key = nullptr;
@@ -64,7 +67,7 @@ TEST_F(PluginLoading, SortsFileNamesWithoutRegardToCase) {
     Put(CV_TEST_PAGE_MODULE, folder, "A.pge");
     Put(CV_TEST_PAGE_MODULE, folder, "c.PGE");
     Put(CV_TEST_PAGE_MODULE, folder, "d.pge.old");  // not a page style
-    SetFolderValue(platform::HKEY_LOCAL_MACHINE, "PageDir", folder);
+    SetFolderValue(platform::HKEY_LOCAL_MACHINE, designer_keys::kPageDir, folder);
 
     CPageStyleManager manager;
     ASSERT_TRUE(manager.LoadPageStyles());
@@ -90,7 +93,7 @@ TEST_F(PluginLoading, SkipsFilesThatAreNotCompletePageStyles) {
     Put(CV_TEST_TOOL_MODULE, folder, "ToolNamedPage.pge");
     std::ofstream(folder + "/Text.pge") << "not a shared library";
     std::ofstream(folder + "/Empty.pge");
-    SetFolderValue(platform::HKEY_LOCAL_MACHINE, "PageDir", folder);
+    SetFolderValue(platform::HKEY_LOCAL_MACHINE, designer_keys::kPageDir, folder);
 
     CPageStyleManager manager;
     EXPECT_FALSE(manager.LoadPageStyles());
@@ -120,14 +123,14 @@ TEST_F(PluginLoading, MachineFolderComesBeforeTheUsersFolder) {
     Put(CV_TEST_PAGE_MODULE, machine, "M.pge");
     Put(CV_TEST_PAGE_MODULE, user, "U1.pge");
     Put(CV_TEST_PAGE_MODULE, user, "U2.pge");
-    SetFolderValue(platform::HKEY_CURRENT_USER, "PageDir", user);
+    SetFolderValue(platform::HKEY_CURRENT_USER, designer_keys::kPageDir, user);
 
     CPageStyleManager manager;
     ASSERT_TRUE(manager.LoadPageStyles());
     EXPECT_EQ(manager.pluginFolder, user + "/");
     EXPECT_EQ(manager.GetPageStyleCount(), 2);
 
-    SetFolderValue(platform::HKEY_LOCAL_MACHINE, "PageDir", machine + "/");
+    SetFolderValue(platform::HKEY_LOCAL_MACHINE, designer_keys::kPageDir, machine + "/");
     ASSERT_TRUE(manager.LoadPageStyles());
     EXPECT_EQ(manager.pluginFolder, machine + "/");  // no second separator
     EXPECT_EQ(manager.GetPageStyleCount(), 1);
@@ -139,7 +142,7 @@ TEST_F(PluginLoading, AreaToolsNeedBothToolEntryPoints) {
     Put(CV_TEST_TOOL_MODULE, folder, "X.tol");
     Put(CV_TEST_PAGE_MODULE, folder, "PageNamedTool.tol");
     Put(CV_TEST_TOOL_MODULE, folder, "Tool.pge");
-    SetFolderValue(platform::HKEY_LOCAL_MACHINE, "ToolDir", folder);
+    SetFolderValue(platform::HKEY_LOCAL_MACHINE, designer_keys::kToolDir, folder);
 
     CToolManager tools;
     ASSERT_TRUE(tools.LoadTools());
@@ -170,10 +173,43 @@ TEST_F(PluginLoading, WithoutASettingUsesTheInstalledFolders) {
 }
 
 TEST_F(PluginLoading, MissingFolderLoadsNothing) {
-    SetFolderValue(platform::HKEY_LOCAL_MACHINE, "PageDir", hives.Dir() + "/no such folder");
+    SetFolderValue(platform::HKEY_LOCAL_MACHINE, designer_keys::kPageDir,
+                   hives.Dir() + "/no such folder");
     CPageStyleManager manager;
     EXPECT_FALSE(manager.LoadPageStyles());
     EXPECT_EQ(manager.GetPageStyleCount(), 0);
+}
+
+// The folder and module helpers on their own, as a plug-in kind other than
+// the two managers' uses them: its own value, pattern and entry points.
+TEST_F(PluginLoading, FolderAndModuleHelpersServeAnyKind) {
+    const std::string folder = MakeFolder("decoders");
+    for (const char* name : {"b.ZPL", "a.zpl", "d.zpl.bak"})
+        Put(CV_TEST_PAGE_MODULE, folder, name);
+    Put(CV_TEST_PAGE_CREATE_ONLY_MODULE, folder, "C.Zpl");
+
+    const fs::path stage = fs::canonical(CV_STAGE_DIR);
+    const std::string installed = plugin_module::PluginFolder("", "DecoderDir", "plugins");
+    ASSERT_EQ(installed.back(), '/');
+    EXPECT_EQ(fs::weakly_canonical(installed.substr(0, installed.size() - 1)),
+              stage / "lib/corvantis/plugins");
+    SetFolderValue(platform::HKEY_CURRENT_USER, "DecoderDir", folder);
+    ASSERT_EQ(plugin_module::PluginFolder("", "DecoderDir", "plugins"), folder + "/");
+
+    EXPECT_EQ(plugin_module::ModuleFiles(folder, "*.zpl"),
+              (std::vector<std::string>{folder + "/a.zpl", folder + "/b.ZPL", folder + "/C.Zpl"}));
+    // Only modules with every entry point stay loaded, with the addresses in
+    // the order asked for.
+    std::vector<plugin_module::LoadedModule> loaded =
+        plugin_module::LoadModules(folder + "/", "*.ZPL", {"DeleteKanvo", "NewKanvo"});
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(FileNameOf(loaded[0].entryPoints[1]), "a.zpl");
+    EXPECT_EQ(FileNameOf(loaded[1].entryPoints[0]), "b.ZPL");
+    EXPECT_NE(loaded[1].entryPoints[0], loaded[1].entryPoints[1]);
+    EXPECT_FALSE(StillLoaded(folder + "/C.Zpl"));
+    EXPECT_TRUE(plugin_module::LoadModules(folder, "*.zpl", {"NewKanvo", "NoSuchEntry"}).empty());
+    loaded.clear();
+    EXPECT_FALSE(StillLoaded(folder + "/a.zpl"));
 }
 
 TEST(PageStyleManagerClipboard, AnswersWhetherATemplateIsOffered) {

@@ -5,13 +5,14 @@
 
 #include <string>
 
+#include "framework/designer_keys.h"
 #include "platform/testing/temp_hives.h"
 
 namespace {
 
 using namespace platform;
 
-const char* const kKey = "Software\\ZYN Systems\\Corvantis\\Template Designer";
+using designer_keys::kKey;
 
 std::string Hive(const char* root, const std::string& body) {
     return std::string("Windows Registry Editor Version 5.00\n\n[") + root + "\\" + kKey + "]\n" +

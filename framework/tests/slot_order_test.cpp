@@ -2,7 +2,10 @@
 // operations must occupy consecutive slots, in their fixed order, right
 // after the window's own virtual operations. An operation inserted in the
 // middle or moved would make every module built earlier call the wrong
-// function; this test notices.
+// function; this test notices. The slots are also pinned to their absolute
+// numbers, so a virtual operation added to (or removed from) the window, or
+// to any base below the page and the area, is noticed too: it would shift
+// every plug-in slot just the same.
 //
 // It reads the slot from a pointer to a virtual member function, which the
 // Itanium C++ ABI (GCC and Clang on Linux) encodes as 1 + the slot's byte
@@ -37,6 +40,14 @@ void ExpectConsecutiveAfterWindow(const std::vector<std::ptrdiff_t>& slots) {
         EXPECT_EQ(slots[i], first + static_cast<std::ptrdiff_t>(i)) << "operation " << i + 1;
     }
 }
+
+// The absolute slots (counted from the table's address point: the window's
+// two destructor entries are slots 0 and 1 and its OnMessage is slot 35) of
+// the first and last page and area operations.
+constexpr std::ptrdiff_t kFirstPageSlot = 36;  // EditProperties
+constexpr std::ptrdiff_t kLastPageSlot = 113;  // DrawToolFrames
+constexpr std::ptrdiff_t kFirstAreaSlot = 36;  // GetToolIcon
+constexpr std::ptrdiff_t kLastAreaSlot = 75;   // PassedDragThreshold
 
 TEST(SlotOrder, PageOperationsFollowTheWindowsInTheirOrder) {
     using P = CTemplatePage;
@@ -122,6 +133,8 @@ TEST(SlotOrder, PageOperationsFollowTheWindowsInTheirOrder) {
     };
     ASSERT_EQ(slots.size(), 78u);
     ExpectConsecutiveAfterWindow(slots);
+    EXPECT_EQ(slots.front(), kFirstPageSlot);
+    EXPECT_EQ(slots.back(), kLastPageSlot);
 }
 
 TEST(SlotOrder, AreaOperationsFollowTheWindowsInTheirOrder) {
@@ -170,6 +183,8 @@ TEST(SlotOrder, AreaOperationsFollowTheWindowsInTheirOrder) {
     };
     ASSERT_EQ(slots.size(), 40u);
     ExpectConsecutiveAfterWindow(slots);
+    EXPECT_EQ(slots.front(), kFirstAreaSlot);
+    EXPECT_EQ(slots.back(), kLastAreaSlot);
 }
 
 }  // namespace

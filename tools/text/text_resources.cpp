@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 
+#include "framework/designer_keys.h"
 namespace text_res {
 extern const unsigned char text_icon_png[];
 extern const std::size_t text_icon_png_size;
@@ -55,7 +56,7 @@ constexpr StringEntry kStrings[] = {
     {21, "%k"},
     {IDS_DEFAULT_FACE, "Arial"},
     {IDS_FORMAT_PAGE_COUNT, "%n"},
-    {IDS_SETTINGS_KEY, "Software\\ZYN Systems\\Corvantis\\Template Designer"},
+    {IDS_SETTINGS_KEY, designer_keys::kKey},
 };
 
 struct ImageEntry {

@@ -8,6 +8,7 @@
 #include "engine/draw.h"
 #include "engine/xml_tree.h"
 #include "framework/template_page.h"
+#include "platform/saturate.h"
 #include "tools/common/area_frame.h"
 #include "tools/common/area_xml.h"
 #include "tools/text/text_resources.h"
@@ -249,12 +250,11 @@ int CTextTool::ScreenFontSize(int points, double pixelsPerUnit, int vres) {
         vres = 96;
     // Tenths of internal units, whole internal units first.
     const long long a = (static_cast<long long>(points) * 2540 / 72) * 10;
-    // Tenths of pixels, truncated towards zero (held well inside 64 bits).
-    double scaled = static_cast<double>(a) * pixelsPerUnit;
-    if (std::isnan(scaled))
-        scaled = 0;
-    scaled = std::clamp(scaled, -1e15, 1e15);
-    const long long p = static_cast<long long>(scaled);
+    // Tenths of pixels, truncated towards zero (held well inside 64 bits,
+    // so the products below cannot overflow; NaN gives 0).
+    constexpr long long kMaxTenths = 1'000'000'000'000'000;
+    const long long p = platform::SaturateCast<long long>(static_cast<double>(a) * pixelsPerUnit,
+                                                          -kMaxTenths, kMaxTenths);
     long long t = p * 72 / vres;
     if (t < 2)
         t = 2;

@@ -2,6 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "pagestyle/style_page.h"
 #include "platform/clipboard.h"
@@ -350,6 +356,112 @@ TEST_F(History, LinkingTwoImagesShowsTheLinkMessage) {
     EXPECT_EQ(host.messageBoxes()[0].text.substr(0, 42),
               "You attempted to link more than one image.");
     EXPECT_FALSE(a->IsLinked());
+}
+
+// Clipboard text with one area of 1 x 1 inch at these position texts.
+std::string OneAreaOnTheClipboard(const std::string& x, const std::string& y, int source) {
+    return "<ClipboardXML><Width>1</Width><Height>1</Height><Source>" + std::to_string(source) +
+           "</Source><Group><Tool><Name>Image</Name><Properties><String id=\"XPos\">" + x +
+           "</String><String id=\"YPos\">" + y +
+           "</String><String id=\"Width\">1IN</String><String id=\"Height\">1IN</String>"
+           "</Properties></Tool></Group></ClipboardXML>";
+}
+
+// The texts of the files of a corpus folder under testdata/fuzz.
+std::vector<std::string> CorpusTexts(const char* folder) {
+    std::vector<std::string> texts;
+    for (const auto& entry : std::filesystem::directory_iterator(
+             std::filesystem::path(CV_TESTDATA_DIR) / "fuzz" / folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        texts.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    EXPECT_FALSE(texts.empty()) << folder;
+    return texts;
+}
+
+// Every area of the page lies on the paper (its top-left corner) and its
+// window where the page's pixels are, not at a wrapped-around int.
+void ExpectAreasOnThePaper(CTemplatePage* page, int firstPasted) {
+    platform::Rect pageWindow;
+    page->GetWindowRect(&pageWindow);
+    for (int i = 0; i < page->GetToolCount(); ++i) {
+        SCOPED_TRACE(i);
+        CTemplateTool* area = page->GetToolAt(i);
+        platform::Rect r;
+        area->GetWindowRect(&r);
+        for (int v : {r.left, r.top, r.right, r.bottom})
+            EXPECT_LE(std::abs(v), (1 << 20) + 2 * pageWindow.Width() + 2 * pageWindow.Height());
+        if (i < firstPasted) {  // the pasted areas are in front
+            EXPECT_GE(area->rect.x, 0);
+            EXPECT_LE(area->rect.x, page->paper.width);
+            EXPECT_GE(area->rect.y, 0);
+            EXPECT_LE(area->rect.y, page->paper.height);
+        }
+    }
+}
+
+TEST_F(History, PositionsBeyondThePixelRangePasteAtThePaperEdgeTheyPointTo) {
+    CTemplatePage* page = NewPage("Letter");
+    const double inch = 2540;                       // internal units
+    const double right = page->paper.width - inch;  // a 1-inch area at the right edge
+    const double bottom = page->paper.height - inch;
+    const struct {
+        const char* x;
+        const char* y;
+        double expectedX, expectedY;
+    } cases[] = {
+        {"1e300IN", "1e300IN", right, bottom},  // far past the int range
+        {"-1e300IN", "-1e300IN", 0, 0},
+        {"1e12IN", "-1e12IN", right, 0},  // past the int range, exact as a double
+        {"-1e300MM", "1e9MM", 0, bottom},
+        {"2IN", "1e304IN", 2 * inch, bottom},  // one side on the paper
+    };
+    int source = 100;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.x) + ", " + c.y);
+        Offer(OneAreaOnTheClipboard(c.x, c.y, ++source));  // a new source: no paste offset
+        const int before = page->GetToolCount();
+        page->Paste();
+        ASSERT_EQ(page->GetToolCount(), before + 1);
+        CTemplateTool* pasted = page->GetToolAt(0);
+        EXPECT_NEAR(pasted->rect.x, c.expectedX, Pixel(page));
+        EXPECT_NEAR(pasted->rect.y, c.expectedY, Pixel(page));
+    }
+    host.Idle();
+    ExpectAreasOnThePaper(page, static_cast<int>(std::size(cases)));
+}
+
+TEST_F(History, HugePositionsAndSizesOpenCopyAndPasteWithinTheirBounds) {
+    // Templates from the page-style corpus: open, copy everything, paste.
+    for (const std::string& text : CorpusTexts("page_style_xml")) {
+        SCOPED_TRACE(text);
+        std::unique_ptr<CXMLTree> tree = Parse(text);
+        ASSERT_TRUE(tree);
+        CTemplatePage* page = manager.CreatePageForTemplate(tree->GetRoot(), NoPendingTool, Changed,
+                                                            NoMargins, &view);
+        ASSERT_NE(page, nullptr);
+        page->FitToParent(-1, -1);
+        host.Idle();
+        const int opened = page->GetToolCount();
+        ExpectAreasOnThePaper(page, 0);
+        for (int i = 0; i < opened; ++i)
+            page->GetToolAt(i)->SetSelection(SELECT_ON, i > 0 ? TRUE : FALSE);
+        page->Copy();
+        page->Paste();
+        host.Idle();
+        ExpectAreasOnThePaper(page, page->GetToolCount() - opened);
+        manager.DestroyPageObject(page);
+    }
+    // Clipboard texts from the paste corpus, each into a fresh page.
+    for (const std::string& text : CorpusTexts("clipboard_paste")) {
+        SCOPED_TRACE(text);
+        CTemplatePage* page = NewPage("A4");
+        Offer(text);
+        page->Paste();
+        host.Idle();
+        ExpectAreasOnThePaper(page, page->GetToolCount());
+        manager.DestroyPageObject(page);
+    }
 }
 
 }  // namespace

@@ -35,10 +35,10 @@ TEST_F(PageStyleManager, PaperNamesLeaveNoPageBehind) {
 
 TEST_F(PageStyleManager, WithoutASettingTheInstalledStylesLoad) {
     platform::HKEY key = nullptr;
-    ASSERT_EQ(platform::RegOpenKeyEx(platform::HKEY_LOCAL_MACHINE, kDesignerKey, 0,
+    ASSERT_EQ(platform::RegOpenKeyEx(platform::HKEY_LOCAL_MACHINE, designer_keys::kKey, 0,
                                      platform::KEY_ALL_ACCESS, &key),
               platform::ERROR_SUCCESS);
-    ASSERT_EQ(platform::RegDeleteValue(key, "PageDir"), platform::ERROR_SUCCESS);
+    ASSERT_EQ(platform::RegDeleteValue(key, designer_keys::kPageDir), platform::ERROR_SUCCESS);
     platform::RegCloseKey(key);
     CPageStyleManager installed;
     ASSERT_TRUE(installed.LoadPageStyles());
@@ -76,7 +76,7 @@ TEST_F(PageStyleManager, FirstAcceptingStyleInLoadOrderWins) {
     fs::copy_file(letter, folder + "/C.pge");
     fs::copy_file(fs::path(CV_PAGESTYLE_DIR) / "A4.pge", folder + "/a.pge");
     fs::copy_file(CV_TEST_PAGE_MODULE, folder + "/0-no-pages.pge");
-    SetMachineValue("PageDir", folder);
+    SetMachineValue(designer_keys::kPageDir, folder);
     ASSERT_TRUE(manager.LoadPageStyles());
     ASSERT_EQ(manager.GetPageStyleCount(), 4);
 

@@ -24,7 +24,6 @@ using stagedtest::NoPendingTool;
 using stagedtest::SetMachineValue;
 using stagedtest::TextOf;
 
-inline constexpr const char* kDesignerKey = designer_keys::kKey;
 inline constexpr double kMM = 100.0;  // internal units per millimetre
 
 // An image or text area's "Tool" node (rectangle in millimetres), as the

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/persist.h"
+#include "framework/designer_keys.h"
 #include "framework/testing/page_fixture.h"
 #include "platform/testing/temp_hives.h"
 #include "tools/text/text_resources.h"
@@ -18,7 +19,7 @@ using platform::Rect;
 
 namespace {
 
-constexpr const char* kKey = "Software\\ZYN Systems\\Corvantis\\Template Designer";
+using designer_keys::kKey;
 
 CTemplateTool* NewText() {
     return new CTextTool();
