@@ -11,8 +11,10 @@
 #include <QLabel>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "designer/child_frame.h"
@@ -95,6 +97,14 @@ inline std::function<int(CNewTemplateDlg*)> ChoosePaper(const std::string& name)
     };
 }
 
+// The whole content of the file at `path` ("" when it cannot be read).
+inline std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
 class DesignerTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -114,6 +124,22 @@ class DesignerTest : public ::testing::Test {
         app_.reset();
         QApplication::processEvents();
         DesignerUi::Set(previousUi_);
+    }
+
+    // Points the machine hive at the staging folder's real page styles and
+    // area tools; false (with a failure) when they have not been built.
+    bool UseStagedModules() {
+        const std::string pages = std::string(CV_STAGE_DIR) + "/lib/corvantis/pagestyles";
+        const std::string tools = std::string(CV_STAGE_DIR) + "/lib/corvantis/tools";
+        for (const std::string& module :
+             {pages + "/Letter.pge", tools + "/Text.tol", tools + "/Image.tol"}) {
+            if (!std::filesystem::exists(module)) {
+                ADD_FAILURE() << "not staged: " << module;
+                return false;
+            }
+        }
+        WriteMachineHive(pages, tools);
+        return true;
     }
 
     void WriteMachineHive(const std::string& pageDir, const std::string& toolDir) {

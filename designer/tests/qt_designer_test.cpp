@@ -30,13 +30,6 @@
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // The global point of a page client point.
 QPoint GlobalOfPagePoint(CXMLEditorView* view, platform::Point p) {
     view->GetPage()->ClientToScreen(&p);

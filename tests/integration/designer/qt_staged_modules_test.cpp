@@ -13,25 +13,11 @@
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class DesignerStaged : public DesignerTest {
   protected:
     void SetUp() override {
         DesignerTest::SetUp();
-        std::string pages = std::string(CV_STAGE_DIR) + "/lib/corvantis/pagestyles";
-        std::string tools = std::string(CV_STAGE_DIR) + "/lib/corvantis/tools";
-        if (!std::filesystem::exists(pages + "/Letter.pge") ||
-            !std::filesystem::exists(tools + "/Text.tol") ||
-            !std::filesystem::exists(tools + "/Image.tol")) {
-            GTEST_SKIP() << "the page styles and area tools are not staged";
-        }
-        WriteMachineHive(pages, tools);
+        ASSERT_TRUE(UseStagedModules());
         ASSERT_TRUE(Start());
         for (int i = 0; i < app_->GetManager().toolManager.GetToolTypeCount(); ++i) {
             std::string name;

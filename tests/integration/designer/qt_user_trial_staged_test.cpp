@@ -79,14 +79,7 @@ class DesignerUserTrialStaged : public DesignerTest {
   protected:
     void SetUp() override {
         DesignerTest::SetUp();
-        const std::string pages = std::string(CV_STAGE_DIR) + "/lib/corvantis/pagestyles";
-        const std::string tools = std::string(CV_STAGE_DIR) + "/lib/corvantis/tools";
-        if (!std::filesystem::exists(pages + "/Letter.pge") ||
-            !std::filesystem::exists(tools + "/Text.tol") ||
-            !std::filesystem::exists(tools + "/Image.tol")) {
-            GTEST_SKIP() << "the page styles and area tools are not staged";
-        }
-        WriteMachineHive(pages, tools);
+        ASSERT_TRUE(UseStagedModules());
         ASSERT_TRUE(Start());
     }
 
