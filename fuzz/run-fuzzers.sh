@@ -29,6 +29,7 @@ export QT_QPA_PLATFORM=offscreen
 # example suppressions) can be added through the environment.
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_EXTRA_OPTIONS:+:$UBSAN_EXTRA_OPTIONS}"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
+export LSAN_OPTIONS="suppressions=$source/fuzz/lsan.supp:print_suppressions=0"
 
 failed=""
 for target in "$@"; do
@@ -41,8 +42,16 @@ for target in "$@"; do
     dir="$work/$target"
     mkdir -p "$dir/corpus"
     cp -p "$source/testdata/fuzz/$target/"* "$dir/corpus/" 2>/dev/null
+    case $target in
+        template_xml | tool_list_xml | page_style_xml | clipboard_paste) dict=xml ;;
+        reg_hive) dict=reg ;;
+        designer_command_line) dict=command_line ;;
+        *) dict="" ;;
+    esac
+    set --
+    [ -n "$dict" ] && set -- "-dict=$source/fuzz/dict/$dict.dict"
     echo "fuzz: $target for $seconds s"
-    if ! "$program" -max_total_time="$seconds" -jobs=1 -workers=1 -timeout=20 -rss_limit_mb=4096 \
+    if ! "$program" "$@" -max_total_time="$seconds" -jobs=1 -workers=1 -timeout=20 -rss_limit_mb=4096 \
             -print_final_stats=1 -artifact_prefix="$dir/" "$dir/corpus" >"$dir/log.txt" 2>&1; then
         echo "fuzz: $target FAILED; log $dir/log.txt" >&2
         failed="$failed $target"
