@@ -9,8 +9,8 @@
 # fuzzer at a time, one job each.
 set -u
 
-build=$1
-source=$2
+build=$(cd "$1" && pwd)
+source=$(cd "$2" && pwd)
 seconds=$3
 shift 3
 if [ $# -eq 0 ]; then
@@ -51,8 +51,11 @@ for target in "$@"; do
     set --
     [ -n "$dict" ] && set -- "-dict=$source/fuzz/dict/$dict.dict"
     echo "fuzz: $target for $seconds s"
-    if ! "$program" "$@" -max_total_time="$seconds" -jobs=1 -workers=1 -timeout=20 -rss_limit_mb=4096 \
-            -print_final_stats=1 -artifact_prefix="$dir/" "$dir/corpus" >"$dir/log.txt" 2>&1; then
+    # Run from the target's folder: with -jobs libFuzzer writes its job log
+    # (fuzz-0.log) into the current folder.
+    if ! (cd "$dir" && "$program" "$@" -max_total_time="$seconds" -jobs=1 -workers=1 -timeout=20 \
+            -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix="$dir/" "$dir/corpus" \
+            >"$dir/log.txt" 2>&1); then
         echo "fuzz: $target FAILED; log $dir/log.txt" >&2
         failed="$failed $target"
     fi
