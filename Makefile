@@ -6,21 +6,27 @@
 #   make test-asan  the tests built with AddressSanitizer and UndefinedBehaviorSanitizer
 #   make bench      build and run the benchmarks (never part of `make test`)
 #   make format     format every tracked C++ file with clang-format (.clang-format)
+#   make fuzz       build the fuzz targets with clang and libFuzzer in build-fuzz/ and run
+#                   each for FUZZ_SECONDS (FUZZ_TARGETS picks some; never part of `make test`)
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?=
 CMAKE      ?= cmake
 CTEST      ?= ctest
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
 PACKAGES       := scripts/debian-packages.txt
 BENCH_PACKAGES := scripts/debian-bench-packages.txt
+FUZZ_PACKAGES  := scripts/debian-fuzz-packages.txt
 
 # Headless by default for the tests; `make run` uses the real display.
 TEST_ENV := QT_QPA_PLATFORM=offscreen
 
-.PHONY: all deps build stage test run bench test-asan format clean
+.PHONY: all deps build stage test run bench test-asan format fuzz clean
 
 all: build
 
@@ -73,5 +79,19 @@ bench: $(BENCH_BUILD)/.deps-stamp $(BENCH_BUILD)/build.ninja
 format: $(BUILD)/.deps-stamp
 	git ls-files -z -- '*.cpp' '*.h' | xargs -0 -r clang-format -i
 
+# The fuzz build: everything compiled by clang with coverage instrumentation,
+# AddressSanitizer and UndefinedBehaviorSanitizer; only the fuzz programs are
+# built. Crashes land in $(FUZZ_BUILD)/fuzz-work/<target>/ and fail the target.
+$(FUZZ_BUILD)/.deps-stamp: $(FUZZ_PACKAGES) $(PACKAGES) scripts/install-deps.sh
+	@./scripts/install-deps.sh $(PACKAGES) $(FUZZ_PACKAGES)
+	@mkdir -p $(FUZZ_BUILD) && touch $@
+
+$(FUZZ_BUILD)/build.ninja: | $(FUZZ_BUILD)/.deps-stamp
+	CC=clang CXX=clang++ $(CMAKE) -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCV_FUZZ=ON
+
+fuzz: $(FUZZ_BUILD)/.deps-stamp $(FUZZ_BUILD)/build.ninja
+	$(CMAKE) --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+	./fuzz/run-fuzzers.sh $(FUZZ_BUILD) $(CURDIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
