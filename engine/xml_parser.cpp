@@ -237,7 +237,7 @@ struct XMLTreeBuilder::Impl {
         if (limits.latin1NamesOnly) {
             for (std::size_t i = 0; i <= count; ++i) {
                 const char* n = i == 0 ? name : atts[2 * (i - 1)];
-                if (!xmltext::IsLatin1Text(n)) {
+                if (!xmltext::IsValidName(n)) {
                     Fail(std::string("the name \"") + n +
                          "\" uses a character that a template file cannot store");
                     return;

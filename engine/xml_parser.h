@@ -22,10 +22,12 @@ struct XMLParseLimits {
     std::size_t maxNodes = 100000;            // elements in the document
     std::size_t maxTreeBytes = 32u << 20;     // memory the tree may take
     std::size_t maxInputBytes = 32u << 20;    // size of the document
-    // Refuse element and attribute names with a character above U+00FF.
-    // Templates are written back with an ISO-8859-1 declaration, where names
-    // cannot use character references, so such a name could be read but
-    // never saved again.
+    // Refuse element and attribute names that xmltext::IsValidName refuses
+    // (a character above U+00FF, or one of the few Latin-1 characters such as
+    // U+00AA that a UTF-8 or UTF-16 document may use in a name but a
+    // Latin-1 one may not). Templates are written back with an ISO-8859-1
+    // declaration, where names cannot use character references, so such a
+    // name could be read but never saved and read again.
     bool latin1NamesOnly = false;
 };
 

@@ -157,16 +157,6 @@ bool IsValidUtf8(std::string_view s) {
     return true;
 }
 
-bool IsLatin1Text(std::string_view s) {
-    if (!IsValidUtf8(s))
-        return false;
-    for (std::size_t pos = 0; pos < s.size();) {
-        if (NextChar(s, pos) > 0xFF)
-            return false;
-    }
-    return true;
-}
-
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -352,7 +342,7 @@ bool AppendName(std::string& out, std::string_view name, OutputEncoding encoding
             out += static_cast<char>(c);
         } else if (encoding == OutputEncoding::kUtf8) {
             AppendUtf8(out, c);
-        } else if (encoding == OutputEncoding::kLatin1 && c <= 0xFF) {
+        } else if (encoding == OutputEncoding::kLatin1 && (IsLatin1Letter(c) || c == 0xB7)) {
             out += static_cast<char>(c);
         } else {
             return false;  // names cannot use references

@@ -39,8 +39,6 @@ char32_t Windows1252ToUnicode(unsigned char byte);
 // in by a caller in a legacy 8-bit encoding is kept rather than lost.
 char32_t NextChar(std::string_view s, std::size_t& pos);
 bool IsValidUtf8(std::string_view s);
-// Whether `s` is valid UTF-8 whose characters are all at most U+00FF.
-bool IsLatin1Text(std::string_view s);
 void AppendUtf8(std::string& out, char32_t c);
 
 // Characters allowed in an XML 1.0 document.
@@ -67,7 +65,9 @@ std::string FromMarkup(std::string_view markup);
 void AppendEscaped(std::string& out, std::string_view markup, OutputEncoding encoding,
                    bool attributeValue);
 // Appends a name (element or attribute) for `encoding`; false when a
-// character of the name cannot be written in that encoding.
+// character of the name cannot be written in that encoding. For Latin-1 a
+// non-ASCII character must be a Latin-1 letter or U+00B7, the only ones a
+// Latin-1 document may use in names, so that what is written reads back.
 bool AppendName(std::string& out, std::string_view name, OutputEncoding encoding);
 
 // One name="value" pair of an attribute text; the value in markup form,

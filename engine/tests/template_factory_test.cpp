@@ -371,6 +371,15 @@ TEST_F(TemplateFactoryTest, FilesThatCannotBeReadFail) {
 // names above U+00FF are refused at open with a reason naming them.
 TEST_F(TemplateFactoryTest, NamesATemplateCannotStoreAreRefusedAtOpen) {
     const std::string latin1 = kLatin1Declaration;
+    // Latin-1 text as UTF-16LE with its byte-order mark.
+    auto Utf16 = [](std::string_view latin1Text) {
+        std::string out = "\xFF\xFE";
+        for (char c : latin1Text) {
+            out += c;
+            out += '\0';
+        }
+        return out;
+    };
     struct Case {
         const char* label;
         std::string bytes;
@@ -381,6 +390,10 @@ TEST_F(TemplateFactoryTest, NamesATemplateCannotStoreAreRefusedAtOpen) {
         {"Windows-1252 S caron in an element name", latin1 + "<\x8Aign/>", false},
         {"Windows-1252 oe in an attribute name", latin1 + "<x c\x9Cur=\"1\"/>", false},
         {"UTF-8 Greek element name", "<a><\xCE\xA9/></a>", false},
+        // Accepted in UTF-16 names but not in Latin-1 ones, so not read back.
+        {"UTF-16 ordinal indicator in an attribute name", Utf16("<a \xAA=\"1\"/>"), false},
+        {"UTF-16 micro sign in an element name", Utf16("<\xB5s/>"), false},
+        {"UTF-16 Latin-1 letter in an element name", Utf16("<\xE9t\xE9/>"), true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
