@@ -313,6 +313,8 @@ std::string ReadNodeText(const CXMLTreeNode* node, TextGetter get, int len) {
         buffer.assign(buffer.size() * 4, '\0');
     }
     buffer.resize(std::strlen(buffer.c_str()));
+    // A text read into a large fixed buffer keeps only its own length.
+    buffer.shrink_to_fit();
     return buffer;
 }
 

@@ -98,7 +98,9 @@ void ReadContent(const CXMLTreeNode* content, CTextObject* t) {
         const std::string attributes = areaxml::AttributesOf(child);
         if (name == "String") {
             if (attributes == "id=\"Text\"") {
-                std::string text = areaxml::ContentOf(child, areaxml::kLongText);
+                // The text is read whole, however long: the writer saves it
+                // whole, so a cut here would lose the rest at the next save.
+                std::string text = XMLNodeContent(child);
                 ReplaceAll(text, kFileLineBreak, "\r\n");
                 t->Text = std::move(text);
             } else if (attributes == "id=\"Facename\"") {

@@ -299,7 +299,8 @@ TEST(TextXml, ReadingTable) {
     EXPECT_FALSE(tool.ReadXML(nullptr));
 }
 
-TEST(TextXml, LongValuesAreCutNotOverrun) {
+// The text reads back whole (it is written whole); the font names are cut.
+TEST(TextXml, LongTextReadsWholeAndLongNamesAreCut) {
     const std::string longName(70000, 'N');
     const std::string longText(70000, 'x');
     Parsed parsed(ToolXml(kInchProperties, "<Content><" + longName + " id=\"Text\">y</" + longName +
@@ -309,7 +310,7 @@ TEST(TextXml, LongValuesAreCutNotOverrun) {
     ASSERT_NE(parsed.tool, nullptr);
     CTextTool tool;
     ASSERT_TRUE(tool.ReadXML(parsed.tool));
-    EXPECT_EQ(tool.textObject.Text.size(), 65535u);
+    EXPECT_EQ(tool.textObject.Text, longText);
     EXPECT_EQ(tool.textObject.Facename.size(), 65535u);
 
     Parsed named(ToolXml(kInchProperties, "", std::string(70000, 'T')));
