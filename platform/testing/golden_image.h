@@ -139,6 +139,28 @@ inline platform::Bitmap Crop(const platform::Bitmap& image, platform::Rect r) {
     return out;
 }
 
+// Where two renderings of the same size differ in colour (alpha dropped):
+// "N pixels in (left,top)-(right,bottom)", or "" when they agree everywhere.
+// For checking that a partial repaint left what a full repaint draws.
+inline std::string DifferingPixels(const platform::Bitmap& a, const platform::Bitmap& b) {
+    const int w = std::min(a.Width(), b.Width()), h = std::min(a.Height(), b.Height());
+    long long count = 0;
+    platform::Rect where;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (a.GetPixel(x, y) == b.GetPixel(x, y))
+                continue;
+            const platform::Rect pixel(x, y, x + 1, y + 1);
+            where = count++ == 0 ? pixel : where.United(pixel);
+        }
+    }
+    if (count == 0)
+        return {};
+    return std::to_string(count) + " pixels in (" + std::to_string(where.left) + "," +
+           std::to_string(where.top) + ")-(" + std::to_string(where.right) + "," +
+           std::to_string(where.bottom) + ")";
+}
+
 // Whether CV_UPDATE_GOLDEN asks for the references to be rewritten.
 inline bool Updating() {
     const char* v = std::getenv("CV_UPDATE_GOLDEN");

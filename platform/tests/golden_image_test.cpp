@@ -83,6 +83,16 @@ TEST(GoldenImage, CountsPixelsBeyondTheChannelTolerance) {
     EXPECT_EQ(golden::Compare(expected, loaded, 0).differing, 0);
 }
 
+TEST(GoldenImage, DifferingPixelsNamesTheirCountAndBounds) {
+    platform::Bitmap a(8, 8), b(8, 8);
+    a.Fill(RGB(255, 255, 255));
+    b.Fill(RGB(255, 255, 255));
+    EXPECT_EQ(golden::DifferingPixels(a, b), "");
+    b.SetPixel(1, 2, RGB(0, 0, 0));
+    b.SetPixel(4, 5, RGB(254, 255, 255));
+    EXPECT_EQ(golden::DifferingPixels(a, b), "2 pixels in (1,2)-(5,6)");
+}
+
 TEST(GoldenImage, FailureLeavesTheActualAndDifferenceImagesAndUpdateRewrites) {
     platform::TempHives dir;
     const std::string refs = dir.Dir() + "/refs", out = dir.Dir() + "/out";

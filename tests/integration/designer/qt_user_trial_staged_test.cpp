@@ -26,6 +26,7 @@
 #include "designer/window_arrangement.h"
 #include "framework/template_page.h"
 #include "framework/template_tool.h"
+#include "platform/testing/golden_image.h"
 
 namespace {
 
@@ -102,30 +103,10 @@ std::string StrayPixels(CXMLEditorView* view) {
     view->ProcessIdle();
     platform::WindowManager& manager = view->manager();
     manager.Paint();
-    const platform::Bitmap& store = manager.BackingStore();
-    const int w = store.Width(), h = store.Height();
-    std::vector<COLORREF> shown;
-    shown.reserve(static_cast<size_t>(w) * h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            shown.push_back(store.GetPixel(x, y));
+    const platform::Bitmap shown = manager.BackingStore().Clone();
     manager.Root()->Invalidate(TRUE);
     manager.Paint();
-    int count = 0;
-    QRect where;
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            if (manager.BackingStore().GetPixel(x, y) != shown[static_cast<size_t>(y) * w + x]) {
-                ++count;
-                where |= QRect(x, y, 1, 1);
-            }
-        }
-    }
-    if (count == 0)
-        return {};
-    return std::to_string(count) + " pixels in " + std::to_string(where.left()) + "," +
-           std::to_string(where.top()) + " " + std::to_string(where.width()) + "x" +
-           std::to_string(where.height());
+    return golden::DifferingPixels(shown, manager.BackingStore());
 }
 
 TEST_F(DesignerUserTrialStaged, MovedAreasAndResizedWindowsLeaveNoStrayPixels) {

@@ -10,6 +10,7 @@
 #include "engine/persist.h"
 #include "framework/designer_keys.h"
 #include "framework/testing/page_fixture.h"
+#include "platform/testing/golden_image.h"
 #include "platform/testing/temp_hives.h"
 #include "tools/text/text_resources.h"
 #include "tools/text/text_settings.h"
@@ -492,30 +493,9 @@ TEST_F(TextPageTest, MovingAndResizingLeavesNoStrayPixels) {
     // Renders what is invalid, then everything, and describes the pixels in
     // which the two differ ("" when none).
     auto strayPixels = [this]() {
-        const platform::Bitmap& shown = host.Render();
-        const int w = shown.Width(), h = shown.Height();
-        std::vector<COLORREF> before;
-        before.reserve(static_cast<size_t>(w) * h);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                before.push_back(shown.GetPixel(x, y));
+        const platform::Bitmap shown = host.Render().Clone();
         host.root()->Invalidate(TRUE);
-        const platform::Bitmap& fresh = host.Render();
-        int count = 0;
-        Rect where;
-        for (int y = 0; y < h; ++y) {
-            for (int x = 0; x < w; ++x) {
-                if (fresh.GetPixel(x, y) == before[static_cast<size_t>(y) * w + x])
-                    continue;
-                where = count++ == 0 ? Rect(x, y, x + 1, y + 1)
-                                     : where.United(Rect(x, y, x + 1, y + 1));
-            }
-        }
-        if (count == 0)
-            return std::string();
-        return std::to_string(count) + " pixels in (" + std::to_string(where.left) + "," +
-               std::to_string(where.top) + ")-(" + std::to_string(where.right) + "," +
-               std::to_string(where.bottom) + ")";
+        return golden::DifferingPixels(shown, host.Render());
     };
 
     CTextTool* a = AddText(1, 1);
