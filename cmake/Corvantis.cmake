@@ -85,6 +85,23 @@ function(cv_check_test_labels)
   endforeach()
 endfunction()
 
+# The environment of a test: private registry hives (and configuration
+# folder) under tests/hives/<name>, so that no test touches the user's own
+# settings, and with QT the offscreen Qt platform.
+#
+#   cv_test_environment(<variable> <name> [QT])
+function(cv_test_environment var name)
+  set(hives ${CMAKE_BINARY_DIR}/tests/hives/${name})
+  set(env
+    "CORVANTIS_USER_REGISTRY=${hives}/user.reg"
+    "CORVANTIS_MACHINE_REGISTRY=${hives}/machine.reg"
+    "XDG_CONFIG_HOME=${hives}/config")
+  if("QT" IN_LIST ARGN)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  set(${var} "${env}" PARENT_SCOPE)
+endfunction()
+
 # A GoogleTest executable, one per test source file or group:
 #
 #   cv_add_test(<target> SOURCES <file>... [LIBS <library>...]
@@ -113,14 +130,11 @@ function(cv_add_test target)
   if("unit" IN_LIST T_LABELS)
     add_dependencies(unit-tests ${target})
   endif()
-  set(hives ${CMAKE_BINARY_DIR}/tests/hives/${target})
-  set(env
-    "CORVANTIS_USER_REGISTRY=${hives}/user.reg"
-    "CORVANTIS_MACHINE_REGISTRY=${hives}/machine.reg"
-    "XDG_CONFIG_HOME=${hives}/config")
+  set(qt "")
   if("qt" IN_LIST T_LABELS)
-    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    set(qt QT)
   endif()
+  cv_test_environment(env ${target} ${qt})
   set(slowLabels ${T_LABELS})
   list(REMOVE_ITEM slowLabels unit)
   list(APPEND slowLabels slow)
