@@ -4,7 +4,6 @@
 // image and text tools registered as in-process providers.
 #pragma once
 
-#include <initializer_list>
 #include <new>
 
 #include "framework/plugin_managers.h"
