@@ -9,6 +9,7 @@
 #include "framework/plugin_managers.h"
 #include "framework/template_page.h"
 #include "framework/template_tool.h"
+#include "framework/testing/page_callbacks.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/headless_host.h"
 #include "platform/message_box.h"
@@ -30,15 +31,9 @@ inline CTemplateTool* NewTextArea() {
 inline void DeleteArea(CTemplateTool* tool) {
     delete tool;
 }
-inline int NoPendingTool(int* out) {
-    if (out != nullptr)
-        *out = 0;
-    return -1;
-}
-inline void Changed() {}
-inline BOOL NoMargins(CTemplatePage*) {
-    return TRUE;
-}
+using pagecallbacks::Changed;
+using pagecallbacks::NoMargins;
+using pagecallbacks::NoPendingTool;
 
 class PageHarness {
   public:

@@ -16,6 +16,7 @@
 #include "framework/plugin_managers.h"
 #include "framework/template_page.h"
 #include "framework/template_tool.h"
+#include "framework/testing/page_callbacks.h"
 #include "platform/headless_host.h"
 #include "platform/message_box.h"
 
@@ -129,19 +130,16 @@ class TestPage : public CTemplatePage {
     std::vector<PageMenuHandler> menuExtraHandlers;
 };
 
-// Callbacks the Designer would give the page.
+// Callbacks the Designer would give the page; the tool waiting to be placed
+// is g_armedTool (none: -1).
+using pagecallbacks::Changed;
+using pagecallbacks::g_changed;
+using pagecallbacks::NoMargins;
 inline int g_armedTool = -1;
-inline int g_changed = 0;
 inline int ArmedTool(int* out) {
     if (out != nullptr)
         *out = 0;
     return g_armedTool;
-}
-inline void Changed() {
-    ++g_changed;
-}
-inline BOOL NoMargins(CTemplatePage*) {
-    return TRUE;
 }
 
 class PageFixture : public ::testing::Test {

@@ -15,6 +15,7 @@
 #include "framework/plugin_managers.h"
 #include "framework/template_page.h"
 #include "framework/template_tool.h"
+#include "framework/testing/page_callbacks.h"
 #include "platform/headless_host.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
@@ -35,20 +36,10 @@ inline void SetMachineValue(const char* valueName, const std::string& text) {
     platform::RegCloseKey(key);
 }
 
-// The callbacks a page is created with: no tool waiting to be placed, a
-// count of change notifications (reset by the fixture), margins always fine.
-inline int g_changed = 0;
-inline int NoPendingTool(int* out) {
-    if (out != nullptr)
-        *out = 0;
-    return -1;
-}
-inline void Changed() {
-    ++g_changed;
-}
-inline BOOL NoMargins(CTemplatePage*) {
-    return TRUE;
-}
+using pagecallbacks::Changed;
+using pagecallbacks::g_changed;
+using pagecallbacks::NoMargins;
+using pagecallbacks::NoPendingTool;
 
 // The text a page or area writes, as saved (with the template files'
 // declaration); empty for no node.
