@@ -132,6 +132,21 @@ bool ReadToEnd(int fd, std::string* text) {
     }
 }
 
+bool WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
 bool ReadRegularFile(const std::string& path, std::string* text, const char* who) {
     text->clear();
     int fd = -1;
@@ -166,20 +181,6 @@ constexpr time_t kStaleSeconds = 60;
 
 bool IsAlnum(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool WriteAll(int fd, std::string_view text, int* err) {
-    while (!text.empty()) {
-        const ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            *err = n < 0 ? errno : ENOSPC;
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 // The process's file creation mask. Read from /proc where the kernel tells
@@ -269,8 +270,8 @@ int WriteFileAtomically(const std::string& path, std::string_view text,
     if (fd < 0)
         return errno;
     int err = 0;
-    if (!WriteAll(fd, text, &err)) {
-        // err says why
+    if (!WriteAll(fd, text)) {
+        err = errno;
     } else if (::fchmod(fd, ModeForSave(path, options)) != 0 || ::fsync(fd) != 0) {
         err = errno;
     }

@@ -53,6 +53,10 @@ OpenStatus OpenRegularFile(const std::string& path, int* fd, struct stat* st = n
 // Reads `fd` to its end into *text; false on a read error (errno says why).
 bool ReadToEnd(int fd, std::string* text);
 
+// Writes all of `text` to `fd`; false on a write error (errno says why; a
+// write that makes no progress gives ENOSPC).
+bool WriteAll(int fd, std::string_view text);
+
 // The whole of the regular file at `path`. False when it cannot be opened or
 // read, or is not a regular file; then a debug message "<who>: <path>: <why>"
 // says so.

@@ -52,19 +52,6 @@ bool MakeFolders(const std::string& folder, mode_t mode) {
     return ::mkdir(folder.c_str(), mode) == 0 || errno == EEXIST;
 }
 
-bool WriteWholeFile(int fd, std::string_view text) {
-    while (!text.empty()) {
-        ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 // A name beside the hive for a copy kept aside, not yet in use.
 std::string CorruptName(const std::string& path) {
     std::string name = path + ".corrupt";
@@ -86,7 +73,7 @@ bool KeepCopy(const std::string& path, const std::string& copy) {
     int out = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (out < 0)
         return false;
-    bool ok = WriteWholeFile(out, text) && ::fsync(out) == 0;
+    bool ok = WriteAll(out, text) && ::fsync(out) == 0;
     ::close(out);
     return ok;
 }
