@@ -234,7 +234,6 @@ int DC::DrawText(std::string_view text, Rect* rect, UINT format) {
         pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
     }
     Extents e = LayoutExtents(layout);
-    const double blockW = pango_layout_get_width(layout) >= 0 ? boxW : e.w;
 
     double bx = 0, by = 0;  // block position inside the (turned) box
     if (pango_layout_get_width(layout) < 0) {
@@ -298,7 +297,6 @@ int DC::DrawText(std::string_view text, Rect* rect, UINT format) {
             SetColor(d.cr, d.st.bk);
             cairo_fill(d.cr);
         }
-        (void)blockW;
         cairo_move_to(d.cr, 0, 0);
         SetColor(d.cr, d.st.text);
         pango_cairo_update_layout(d.cr, layout);
