@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
-#include <utility>
 
 #include "platform/debug_output.h"
 #include "platform/files.h"
