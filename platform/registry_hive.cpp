@@ -424,7 +424,7 @@ void RegHiveParser::ValueLine(std::string_view t) {
         Report(valueLine, why);
         return;
     }
-    if (StartsWithNoCase(data, "hex") && !data.empty() && data.back() == '\\') {
+    if (StartsWithNoCase(data, "hex") && data.back() == '\\') {
         if (!JoinContinuation(data)) {
             Report(valueLine, "hex data breaks off");
             return;
