@@ -63,7 +63,6 @@ PangoLayout* DC::Impl::MakeLayout(cairo_t* c, const LogFont& lf) {
     pango_font_description_set_absolute_size(desc, std::max(px, 0.0) * PANGO_SCALE);
     pango_layout_set_font_description(layout, desc);
     pango_font_description_free(desc);
-    pango_layout_context_changed(layout);
     return layout;
 }
 

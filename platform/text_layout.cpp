@@ -36,6 +36,8 @@ PangoLayout* CreateTextLayout(cairo_t* cr) {
     pango_cairo_context_set_font_options(ctx, opts);
     cairo_font_options_destroy(opts);
     pango_cairo_context_set_resolution(ctx, 96.0);
+    // The context changed after the layout was made on it.
+    pango_layout_context_changed(layout);
     return layout;
 }
 
