@@ -20,10 +20,6 @@ std::atomic<std::uint64_t> g_nextSerial{1};
 
 constexpr int kMaxSendDepth = 256;
 
-bool IsSizingHit(UINT hit) {
-    return hit >= HTLEFT && hit <= HTBOTTOMRIGHT;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -589,9 +585,9 @@ BOOL Window::OnSetCursor(Window* window, UINT hitTest, UINT message) {
 }
 
 void Window::OnNcLButtonDown(UINT hitTest, Point screenPoint) {
-    if (manager_ && frame_ > 0 && IsSizingHit(hitTest)) {
+    // The manager starts sizing only for a hit on a frame edge or corner.
+    if (manager_ && frame_ > 0)
         manager_->StartSizing(this, hitTest, screenPoint);
-    }
 }
 
 }  // namespace platform
