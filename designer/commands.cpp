@@ -3,7 +3,6 @@
 #include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <array>
 #include <unordered_map>
 
 #include "designer/child_frame.h"

@@ -18,18 +18,15 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "designer/area_tool_bar.h"
 #include "designer/child_frame.h"
 #include "designer/commands.h"
 #include "designer/designer_app.h"
-#include "designer/designer_ui.h"
 #include "designer/pane_menu.h"
 #include "designer/resource_ids.h"
 #include "designer/strings.h"
-#include "designer/window_arrangement.h"
 #include "designer/window_host_widget.h"
 #include "designer/xml_editor_view.h"
 #include "framework/template_page.h"
