@@ -1,7 +1,6 @@
 // Copy, cut and paste of areas through the clipboard, and the undo history
 // of whole-template snapshots.
 #include <cctype>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
