@@ -1,11 +1,6 @@
 #include "designer/template_document.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QApplication>
-#include <cerrno>
 #include <cstring>
 
 #include "designer/app_icon.h"
