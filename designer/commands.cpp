@@ -41,16 +41,10 @@ int SelectedCount(const CommandContext& c) {
     return page ? page->GetSelectedCount() : 0;
 }
 
-bool OneSelected(const CommandContext& c) {
-    return SelectedCount(c) > 0;
-}
-
-bool TwoSelected(const CommandContext& c) {
-    return SelectedCount(c) > 1;
-}
-
-bool ThreeSelected(const CommandContext& c) {
-    return SelectedCount(c) > 2;
+// At least `N` tools are selected.
+template <int N>
+bool Selected(const CommandContext& c) {
+    return SelectedCount(c) >= N;
 }
 
 bool CanPaste(const CommandContext& c) {
@@ -89,9 +83,11 @@ CChildFrame* ChildOf(const CommandContext& c) {
     return c.view ? c.view->GetFrame() : nullptr;
 }
 
-void FileNew(const CommandContext& c) {
+// A handler that calls an application operation when there is an application.
+template <auto Operation>
+void OnApp(const CommandContext& c) {
     if (CDesignerApp* app = c.frame->GetApp())
-        app->OnFileNew();
+        (app->*Operation)();
 }
 
 // Without the library panes' template list the templates to open are chosen
@@ -151,16 +147,6 @@ void WindowArrange(const CommandContext& c) {
 
 void WindowCloseAll(const CommandContext& c) {
     c.frame->CloseAllChildren();
-}
-
-void HelpContents(const CommandContext& c) {
-    if (CDesignerApp* app = c.frame->GetApp())
-        app->OnHelp();
-}
-
-void AppAbout(const CommandContext& c) {
-    if (CDesignerApp* app = c.frame->GetApp())
-        app->OnAbout();
 }
 
 void Nothing(const CommandContext&) {}
@@ -226,7 +212,7 @@ const CommandRow kCommands[] = {
      .bar = B::kMain,
      .barSlot = 10,
      .enabled = Always,
-     .handler = FileNew},
+     .handler = OnApp<&CDesignerApp::OnFileNew>},
     {.id = ID_FILE_OPEN,
      .menu = kFile,
      .text = "&Open",
@@ -341,7 +327,7 @@ const CommandRow kCommands[] = {
      .bar = B::kMain,
      .barSlot = 20,
      .scope = kView,
-     .enabled = OneSelected,
+     .enabled = Selected<1>,
      .handler = OnPage<&CTemplatePage::Cut>},
     {.id = ID_EDIT_COPY,
      .menu = kEdit,
@@ -353,7 +339,7 @@ const CommandRow kCommands[] = {
      .bar = B::kMain,
      .barSlot = 21,
      .scope = kView,
-     .enabled = OneSelected,
+     .enabled = Selected<1>,
      .handler = OnPage<&CTemplatePage::Copy>},
     {.id = ID_EDIT_PASTE,
      .menu = kEdit,
@@ -463,12 +449,12 @@ const CommandRow kCommands[] = {
      .bar = B::kMain,
      .barSlot = 50,
      .enabled = Always,
-     .handler = HelpContents},
+     .handler = OnApp<&CDesignerApp::OnHelp>},
     {.id = ID_APP_ABOUT,
      .menu = kHelp,
      .text = "&About Template Designer...",
      .enabled = Always,
-     .handler = AppAbout},
+     .handler = OnApp<&CDesignerApp::OnAbout>},
     // Accelerators without a menu item.
     {.id = ID_EDIT_DELETE,
      .text = "Delete",
@@ -488,7 +474,7 @@ const CommandRow kCommands[] = {
      .bar = B::kArrange,
      .barSlot = 10,
      .scope = kView,
-     .enabled = TwoSelected,
+     .enabled = Selected<2>,
      .handler = OnPage<&CTemplatePage::AlignLeft>},
     {.id = ID_ALIGN_RIGHT,
      .prompt = "Aligns the right edges of the selected tools with the tool in focus\nAlign Right",
@@ -496,7 +482,7 @@ const CommandRow kCommands[] = {
      .bar = B::kArrange,
      .barSlot = 11,
      .scope = kView,
-     .enabled = TwoSelected,
+     .enabled = Selected<2>,
      .handler = OnPage<&CTemplatePage::AlignRight>},
     {.id = ID_ALIGN_TOP,
      .prompt = "Aligns the top edges of the selected tools with the tool in focus\nAlign Top",
@@ -504,7 +490,7 @@ const CommandRow kCommands[] = {
      .bar = B::kArrange,
      .barSlot = 12,
      .scope = kView,
-     .enabled = TwoSelected,
+     .enabled = Selected<2>,
      .handler = OnPage<&CTemplatePage::AlignTop>},
     {.id = ID_ALIGN_BOTTOM,
      .prompt = "Aligns the bottom edges of the selected tools with the tool in focus\nAlign Bottom",
@@ -512,7 +498,7 @@ const CommandRow kCommands[] = {
      .bar = B::kArrange,
      .barSlot = 13,
      .scope = kView,
-     .enabled = TwoSelected,
+     .enabled = Selected<2>,
      .handler = OnPage<&CTemplatePage::AlignBottom>},
     {.id = ID_CENTER_VERTICAL,
      .prompt = "Centers the selected tools vertically within the page\nCenter Vertically",
@@ -520,7 +506,7 @@ const CommandRow kCommands[] = {
      .bar = B::kArrange,
      .barSlot = 20,
      .scope = kView,
-     .enabled = OneSelected,
+     .enabled = Selected<1>,
      .handler = OnPage<&CTemplatePage::CenterVertically>},
     {.id = ID_CENTER_HORIZONTAL,
      .prompt = "Centers the selected tools horizontally within the page\nCenter Horizontally",
@@ -528,7 +514,7 @@ const CommandRow kCommands[] = {
      .bar = B::kArrange,
      .barSlot = 21,
      .scope = kView,
-     .enabled = OneSelected,
+     .enabled = Selected<1>,
      .handler = OnPage<&CTemplatePage::CenterHorizontally>},
     {.id = ID_SPACE_ACROSS,
      .prompt = "Evenly spaces the tools horizontally\nSpace Across",
@@ -536,7 +522,7 @@ const CommandRow kCommands[] = {
      .bar = B::kArrange,
      .barSlot = 30,
      .scope = kView,
-     .enabled = ThreeSelected,
+     .enabled = Selected<3>,
      .handler = OnPage<&CTemplatePage::SpaceAcrossEvenly>},
     {.id = ID_SPACE_DOWN,
      .prompt = "Evenly spaces the tools vertically\nSpace Down",
@@ -544,7 +530,7 @@ const CommandRow kCommands[] = {
      .bar = B::kArrange,
      .barSlot = 31,
      .scope = kView,
-     .enabled = ThreeSelected,
+     .enabled = Selected<3>,
      .handler = OnPage<&CTemplatePage::SpaceDownEvenly>},
     {.id = ID_SAME_WIDTH,
      .prompt = "Resizes the selected tools to have the same width as the tool in focus\nMake "
@@ -553,7 +539,7 @@ const CommandRow kCommands[] = {
      .bar = B::kArrange,
      .barSlot = 40,
      .scope = kView,
-     .enabled = TwoSelected,
+     .enabled = Selected<2>,
      .handler = OnPage<&CTemplatePage::MakeSameWidth>},
     {.id = ID_SAME_HEIGHT,
      .prompt = "Resizes the selected tools to have the same height as the tool in focus\nMake "
@@ -562,7 +548,7 @@ const CommandRow kCommands[] = {
      .bar = B::kArrange,
      .barSlot = 41,
      .scope = kView,
-     .enabled = TwoSelected,
+     .enabled = Selected<2>,
      .handler = OnPage<&CTemplatePage::MakeSameHeight>},
     {.id = ID_SAME_SIZE,
      .prompt = "Resizes the selected tools to have the same size as the tool in focus\nMake "
@@ -571,7 +557,7 @@ const CommandRow kCommands[] = {
      .bar = B::kArrange,
      .barSlot = 42,
      .scope = kView,
-     .enabled = TwoSelected,
+     .enabled = Selected<2>,
      .handler = OnPage<&CTemplatePage::MakeSameSize>},
 };
 
