@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
-#include <QMdiArea>
 #include <QVBoxLayout>
 #include <filesystem>
 
