@@ -235,13 +235,18 @@ struct XMLTreeBuilder::Impl {
             return;
         }
         if (limits.latin1NamesOnly) {
-            for (std::size_t i = 0; i <= count; ++i) {
-                const char* n = i == 0 ? name : atts[2 * (i - 1)];
-                if (!xmltext::IsValidName(n)) {
-                    Fail(std::string("the name \"") + n +
-                         "\" uses a character that a template file cannot store");
+            auto storable = [this](const XML_Char* n) {
+                if (xmltext::IsValidName(n))
+                    return true;
+                Fail(std::string("the name \"") + n +
+                     "\" uses a character that a template file cannot store");
+                return false;
+            };
+            if (!storable(name))
+                return;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (!storable(atts[2 * i]))
                     return;
-                }
             }
         }
         std::string attributes;
